@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Builds the program and its tests and runs every test under Wine.
+# Extra arguments go to ctest (for example: -R Settings, -L unit).
+set -euo pipefail
+ROOT="$(cd "$(dirname "$0")/.." && pwd)"
+"$ROOT/scripts/install-deps.sh"
+export BUILD_DIR="$("$ROOT/scripts/build.sh")"
+source "$ROOT/scripts/wine-arch.sh"
+source "$ROOT/scripts/wine-env.sh"
+start_wine_env
+echo "Testing in $BUILD_DIR ($WIN_ARCH under Wine, DISPLAY=$DISPLAY)"
+cd "$BUILD_DIR"
+ctest --output-on-failure --timeout 300 "$@" </dev/null

@@ -1,0 +1,59 @@
+# Sourced by the run and test scripts: a 32-bit Wine prefix of the project's
+# own, an X server, and a persistent Wine server, all stopped again when the
+# sourcing script exits.  Nothing started here keeps the caller's output open.
+#
+#   WINEPREFIX   default: <build dir>/wineprefix
+#   USE_DISPLAY  1: use $DISPLAY instead of starting Xvfb
+
+: "${BUILD_DIR:?BUILD_DIR must be set before sourcing wine-env.sh}"
+export WINEARCH="${WINEARCH:-win32}"
+WINE="${WINE:-wine}"
+WINESERVER="${WINESERVER:-wineserver}"
+export WINEPREFIX="${WINEPREFIX:-$BUILD_DIR/wineprefix}"
+export WINEDEBUG="${WINEDEBUG:--all}"
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+WINE_LOG="$BUILD_DIR/wine-server.log"
+XVFB_PID=""
+
+stop_wine_env() {
+    "$WINESERVER" -k >/dev/null 2>&1 || true
+    if [ -n "$XVFB_PID" ]; then
+        kill "$XVFB_PID" >/dev/null 2>&1 || true
+        wait "$XVFB_PID" 2>/dev/null || true
+    fi
+}
+
+start_wine_env() {
+    mkdir -p "$BUILD_DIR"
+    trap stop_wine_env EXIT
+    if [ "${USE_DISPLAY:-0}" != 1 ] || [ -z "${DISPLAY:-}" ]; then
+        # Xvfb picks a free display number and tells it on a descriptor.
+        local fifo="$BUILD_DIR/.xvfb-display"
+        rm -f "$fifo"
+        Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" \
+            </dev/null >"$BUILD_DIR/xvfb.log" 2>&1 &
+        XVFB_PID=$!
+        local n=""
+        for _ in $(seq 100); do
+            n=$(cat "$fifo" 2>/dev/null || true)
+            [ -n "$n" ] && break
+            sleep 0.1
+        done
+        [ -n "$n" ] || { echo "Xvfb did not start" >&2; cat "$BUILD_DIR/xvfb.log" >&2; return 1; }
+        export DISPLAY=":$n"
+    fi
+    # The server must be up before any other Wine process of the prefix, and
+    # stay up between programs (drivers live in it).
+    "$WINESERVER" -k >/dev/null 2>&1 || true
+    mkdir -p "$WINEPREFIX"
+    "$WINESERVER" -p </dev/null >"$WINE_LOG" 2>&1
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        echo "Creating the Wine prefix $WINEPREFIX (first time only)..."
+    fi
+    "$WINE" wineboot -u </dev/null >>"$WINE_LOG" 2>&1 || true
+    # wineboot returns before the prefix is written; wait for explorer.
+    for _ in $(seq 200); do
+        [ -f "$WINEPREFIX/system.reg" ] && break
+        sleep 0.1
+    done
+}

@@ -1,0 +1,21 @@
+// Process-wide state of the application shell.
+#ifndef APP_STATE_H
+#define APP_STATE_H
+
+#include <windows.h>
+
+struct AppState {
+    HINSTANCE Instance;                // every resource lookup uses it
+    HWND MainWindow;                   // hidden main window, class "stylohid"
+    volatile LONG ShutdownStarted;     // set by the first WM_CLOSE
+    volatile LONG SettingsLoadAttempted; // set by the reader at its settings load
+    volatile LONG SettingsSaved;       // the settings have been written once
+    HANDLE ReaderThread;               // released by StopPacketReader
+};
+
+extern AppState App;
+
+// Sets up the locks of every subsystem; runs once, before anything else.
+void InitProcessState();
+
+#endif

@@ -1,0 +1,78 @@
+// The main window's message table and the shutdown on WM_CLOSE.
+#include <windows.h>
+#include "app/app_state.h"
+#include "app/discovery_wait.h"
+#include "app/main_window.h"
+#include "device/packet_reader.h"
+#include "device/packet_ring.h"
+#include "input/packet_translation.h"
+#include "settings/settings_store.h"
+#include "settings/stored_values.h"
+#include "ui/commands.h"
+#include "ui/tray_icon.h"
+
+void SaveSettingsOnce()
+{
+    if (!App.SettingsLoadAttempted)
+        return;
+    if (InterlockedExchange(&App.SettingsSaved, 1))
+        return;
+    SaveSettings();
+}
+
+void ShutDownProgram()
+{
+    // Set before any step, so a WM_CLOSE delivered while a step waits in a
+    // system call finds the shutdown under way.
+    if (InterlockedExchange(&App.ShutdownStarted, 1))
+        return;
+    SaveSettingsOnce();
+    StopPacketReader();
+    DeleteTrayIcon(App.MainWindow, TRAY_ICON_ID);
+    PostQuitMessage(0);
+}
+
+INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam,
+                                LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        App.MainWindow = window;
+        WaitForTablet(window);
+        return TRUE;
+
+    case WM_CLOSE:
+        ShutDownProgram();
+        return TRUE;
+
+    case WM_COMMAND:
+        return HandleCommand(window, LOWORD(wParam));
+
+    case WM_TIMER:
+        HandleTrayTimer(window, wParam);
+        return FALSE;
+
+    case WM_TRAY_NOTIFY:
+        HandleTrayNotify(window, wParam, lParam);
+        return FALSE;
+
+    case WM_TABLET_PACKET: {
+        PenPacket packet;
+        if (TakePostedPacket(lParam, &packet))
+            HandleTabletPacket(packet);
+        return FALSE;
+    }
+
+    case WM_TABLET_RELOAD:
+        LoadSettings();
+        ReloadButtonSettings();
+        return FALSE;
+
+    case WM_ENDSESSION:
+        // No WM_CLOSE comes at log-off: keep what the user changed.
+        if (wParam)
+            SaveSettingsOnce();
+        return FALSE;
+    }
+    return FALSE;
+}

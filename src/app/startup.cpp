@@ -1,0 +1,99 @@
+// Start-up, the message loop and the end of the program.
+#include <windows.h>
+#include <commctrl.h>
+#include "app/app_state.h"
+#include "app/main_window.h"
+#include "os/os.h"
+#include "res/resource.h"
+#include "settings/stored_values.h"
+
+ATOM RegisterMainWindowClass(HINSTANCE instance)
+{
+    WNDCLASSA wc;
+    ZeroMemory(&wc, sizeof wc);
+    wc.style = MAIN_WINDOW_CLASS_STYLE;
+    wc.lpfnWndProc = DefDlgProcA;
+    wc.cbClsExtra = 0;
+    wc.cbWndExtra = DLGWINDOWEXTRA;
+    wc.hInstance = instance;
+    wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_TABLET));
+    wc.hCursor = LoadCursorA(NULL, (LPCSTR)IDC_ARROW);
+    wc.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
+    wc.lpszMenuName = NULL;
+    wc.lpszClassName = MAIN_WINDOW_CLASS;
+
+    typedef ATOM(WINAPI * RegisterClassExProc)(const WNDCLASSEXA *);
+    RegisterClassExProc registerEx = NULL;
+    HMODULE user32 = GetModuleHandleA("USER32");
+    if (user32)
+        registerEx = (RegisterClassExProc)(void *)GetProcAddress(user32, "RegisterClassExA");
+    if (!registerEx)
+        return RegisterClassA(&wc);
+
+    WNDCLASSEXA wcx;
+    ZeroMemory(&wcx, sizeof wcx);
+    wcx.cbSize = sizeof wcx;
+    wcx.style = wc.style;
+    wcx.lpfnWndProc = wc.lpfnWndProc;
+    wcx.cbClsExtra = wc.cbClsExtra;
+    wcx.cbWndExtra = wc.cbWndExtra;
+    wcx.hInstance = wc.hInstance;
+    wcx.hIcon = wc.hIcon;
+    wcx.hCursor = wc.hCursor;
+    wcx.hbrBackground = wc.hbrBackground;
+    wcx.lpszMenuName = wc.lpszMenuName;
+    wcx.lpszClassName = wc.lpszClassName;
+    wcx.hIconSm = LoadIconA(instance, MAKEINTRESOURCEA(IDI_TABLET));
+    return registerEx(&wcx);
+}
+
+int RunProgram(HINSTANCE instance, HINSTANCE previous)
+{
+    InitProcessState();
+    App.Instance = instance;
+    if (!previous) {
+        // A running copy saves its settings and ends its whole shutdown
+        // before SendMessage returns, so our load sees what it saved.
+        HWND running = FindWindowA(MAIN_WINDOW_CLASS, NULL);
+        if (running)
+            SendMessageA(running, WM_CLOSE, 1, 0);
+        if (!RegisterMainWindowClass(instance))
+            return 0;
+    }
+    SetPriorityClass(GetCurrentProcess(), HIGH_PRIORITY_CLASS);
+
+    // The sensitivity dialog's slider needs the trackbar class.
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_BAR_CLASSES};
+    InitCommonControlsEx(&controls);
+
+    HWND window = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_MAIN), NULL,
+                                     MainWindowProc, 0);
+    if (!window) {
+        // Nothing would ever post the WM_QUIT the loop waits for.
+        UnregisterClassA(MAIN_WINDOW_CLASS, instance);
+        return 0;
+    }
+    App.MainWindow = window;
+
+    MSG msg;
+    ZeroMemory(&msg, sizeof msg);
+    while (GetMessageA(&msg, NULL, 0, 0) > 0) {
+        if (!IsDialogMessageA(App.MainWindow, &msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
+    DestroyWindow(App.MainWindow);
+    UnregisterClassA(MAIN_WINDOW_CLASS, instance);
+    return (int)msg.wParam;
+}
+
+void ShowStringMessage(HWND owner, UINT textId, UINT captionId, UINT style)
+{
+    char text[256];
+    char caption[256];
+    text[0] = caption[0] = '\0';
+    LoadStringA(App.Instance, textId, text, sizeof text);
+    LoadStringA(App.Instance, captionId, caption, sizeof caption);
+    OsMessageBox(owner, text, caption, style);
+}

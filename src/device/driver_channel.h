@@ -1,0 +1,37 @@
+// The one channel to the tablet driver's control device "\\.\USBTablet".
+// Every request is a synchronous buffered DeviceIoControl on one shared
+// handle; each operation returns false, without reaching the driver, while no
+// channel is open.  A lock held around each request and around open and
+// close keeps a UI-thread request off a handle that the reader is closing.
+#ifndef DRIVER_CHANNEL_H
+#define DRIVER_CHANNEL_H
+
+#include <windows.h>
+#include "device/tablet_protocol.h"
+
+struct DriverChannelState {
+    HANDLE Handle;          // NULL: no channel
+    CRITICAL_SECTION Lock;  // held for each request, open and close
+};
+
+extern DriverChannelState DriverChannel;
+
+void InitDriverChannel();
+
+bool OpenDriverChannel();
+void CloseDriverChannel();
+bool IsDriverChannelOpen();
+
+bool EnableReporting(DWORD on);
+bool ArmPacketEvent(HANDLE event);
+bool ReadPenPacket(PenPacket *packet);
+bool SetAbsoluteMode(DWORD absolute);
+bool SetOrientation(DWORD portrait);
+bool SetSensitivity(DWORD sensitivity);
+bool SetExtents(LONG xMax, LONG yMax);
+bool SendSettingsBlock(const DriverSettingsBlock *block);
+
+// (X max << 16) | Y max, in 32 bits.
+DWORD MakeExtentsWord(LONG xMax, LONG yMax);
+
+#endif

@@ -1,0 +1,21 @@
+// Finding the tablet among the present HID devices.
+#ifndef HID_PROBE_H
+#define HID_PROBE_H
+
+#include <windows.h>
+
+#define TABLET_VENDOR_ID  0x2C5E
+#define TABLET_PRODUCT_ID 0x0100
+
+struct TabletExtentsState {
+    LONG XMax;  // logical maxima of the input report's X and Y; 0 until known
+    LONG YMax;
+};
+
+extern volatile LONG TabletFound;
+extern TabletExtentsState TabletExtents;
+
+// One pass over the HID interfaces; true once the tablet has been seen.
+bool ProbeTablet();
+
+#endif

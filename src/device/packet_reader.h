@@ -1,0 +1,26 @@
+// The time-critical reader thread: opens the driver channel, fetches pen
+// packets and posts them to the main window.
+#ifndef PACKET_READER_H
+#define PACKET_READER_H
+
+#include <windows.h>
+
+#define IDLE_POLL_MS 50
+
+struct PacketReaderState {
+    volatile LONG RunFlag;      // set when the reader's start is done
+    HANDLE PacketEvent;         // published for StopPacketReader; NULL when none
+    CRITICAL_SECTION EventLock; // orders signalling against closing the event
+};
+
+extern PacketReaderState PacketReader;
+
+void InitPacketReader();
+
+// Thread routine; returns 1 on every path.
+DWORD WINAPI PacketReaderMain(LPVOID);
+
+// UI thread: reporting off, RunFlag cleared, event signalled, handle released.
+void StopPacketReader();
+
+#endif

@@ -1,0 +1,5 @@
+#include "input/packet_translation.h"
+
+PenButtonState ButtonState;
+
+void HandleTabletPacket(const PenPacket &) {}

@@ -1,0 +1,61 @@
+// The thin boundary to the world outside the program and to time: the
+// driver device, HID enumeration, input injection, the shell, message boxes,
+// the clock, sleeps, timed waits and timers.  The executable links
+// os_win32.cpp, which forwards each call unchanged; the unit tests link fakes
+// that record the calls and run on a simulated clock.
+#ifndef OS_H
+#define OS_H
+
+#include <windows.h>
+#include <shellapi.h>
+#include <setupapi.h>
+// MinGW's HID headers have no C++ linkage guard.
+extern "C" {
+#include <hidsdi.h>
+#include <hidpi.h>
+}
+
+// Device files: the driver's control device and the HID interfaces.
+HANDLE OsCreateFile(LPCSTR path, DWORD access, DWORD share, DWORD disposition,
+                    DWORD flagsAndAttributes);
+BOOL OsDeviceIoControl(HANDLE device, DWORD code, LPVOID in, DWORD inSize,
+                       LPVOID out, DWORD outSize, LPDWORD returned);
+BOOL OsCloseHandle(HANDLE handle);
+
+// HID enumeration (SETUPAPI and HID.DLL).
+void OsHidGetHidGuid(GUID *guid);
+HDEVINFO OsSetupDiGetClassDevs(const GUID *guid, DWORD flags);
+BOOL OsSetupDiEnumDeviceInterfaces(HDEVINFO set, const GUID *guid, DWORD index,
+                                   PSP_DEVICE_INTERFACE_DATA data);
+BOOL OsSetupDiGetDeviceInterfaceDetail(HDEVINFO set,
+                                       PSP_DEVICE_INTERFACE_DATA data,
+                                       PSP_DEVICE_INTERFACE_DETAIL_DATA_A detail,
+                                       DWORD detailSize, PDWORD requiredSize);
+BOOL OsSetupDiDestroyDeviceInfoList(HDEVINFO set);
+BOOLEAN OsHidGetPreparsedData(HANDLE device, PHIDP_PREPARSED_DATA *data);
+BOOLEAN OsHidFreePreparsedData(PHIDP_PREPARSED_DATA data);
+BOOLEAN OsHidGetAttributes(HANDLE device, PHIDD_ATTRIBUTES attributes);
+NTSTATUS OsHidGetCaps(PHIDP_PREPARSED_DATA data, PHIDP_CAPS caps);
+NTSTATUS OsHidGetSpecificValueCaps(HIDP_REPORT_TYPE type, USAGE usagePage,
+                                   USHORT linkCollection, USAGE usage,
+                                   PHIDP_VALUE_CAPS caps, PUSHORT capsLength,
+                                   PHIDP_PREPARSED_DATA data);
+
+// Synthetic input.
+void OsMouseEvent(DWORD flags, DWORD dx, DWORD dy, DWORD data, ULONG_PTR extra);
+void OsKeybdEvent(BYTE vk, BYTE scan, DWORD flags, ULONG_PTR extra);
+LPARAM OsGetMessageExtraInfo();
+
+// The shell, other programs and the user.
+BOOL OsShellNotifyIcon(DWORD message, NOTIFYICONDATAA *data);
+UINT OsWinExec(LPCSTR commandLine, UINT show);
+int OsMessageBox(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
+
+// Time.
+DWORD OsGetTickCount();
+void OsSleep(DWORD ms);
+DWORD OsWaitForSingleObject(HANDLE handle, DWORD ms);
+UINT_PTR OsSetTimer(HWND window, UINT_PTR id, UINT ms);
+BOOL OsKillTimer(HWND window, UINT_PTR id);
+
+#endif

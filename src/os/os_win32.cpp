@@ -1,0 +1,114 @@
+// The real OS boundary: every call goes straight to Windows.
+#include "os/os.h"
+
+HANDLE OsCreateFile(LPCSTR path, DWORD access, DWORD share, DWORD disposition,
+                    DWORD flagsAndAttributes)
+{
+    return CreateFileA(path, access, share, NULL, disposition,
+                       flagsAndAttributes, NULL);
+}
+
+BOOL OsDeviceIoControl(HANDLE device, DWORD code, LPVOID in, DWORD inSize,
+                       LPVOID out, DWORD outSize, LPDWORD returned)
+{
+    return DeviceIoControl(device, code, in, inSize, out, outSize, returned,
+                           NULL);
+}
+
+BOOL OsCloseHandle(HANDLE handle) { return CloseHandle(handle); }
+
+void OsHidGetHidGuid(GUID *guid) { HidD_GetHidGuid(guid); }
+
+HDEVINFO OsSetupDiGetClassDevs(const GUID *guid, DWORD flags)
+{
+    return SetupDiGetClassDevsA(guid, NULL, NULL, flags);
+}
+
+BOOL OsSetupDiEnumDeviceInterfaces(HDEVINFO set, const GUID *guid, DWORD index,
+                                   PSP_DEVICE_INTERFACE_DATA data)
+{
+    return SetupDiEnumDeviceInterfaces(set, NULL, guid, index, data);
+}
+
+BOOL OsSetupDiGetDeviceInterfaceDetail(HDEVINFO set,
+                                       PSP_DEVICE_INTERFACE_DATA data,
+                                       PSP_DEVICE_INTERFACE_DETAIL_DATA_A detail,
+                                       DWORD detailSize, PDWORD requiredSize)
+{
+    return SetupDiGetDeviceInterfaceDetailA(set, data, detail, detailSize,
+                                            requiredSize, NULL);
+}
+
+BOOL OsSetupDiDestroyDeviceInfoList(HDEVINFO set)
+{
+    return SetupDiDestroyDeviceInfoList(set);
+}
+
+BOOLEAN OsHidGetPreparsedData(HANDLE device, PHIDP_PREPARSED_DATA *data)
+{
+    return HidD_GetPreparsedData(device, data);
+}
+
+BOOLEAN OsHidFreePreparsedData(PHIDP_PREPARSED_DATA data)
+{
+    return HidD_FreePreparsedData(data);
+}
+
+BOOLEAN OsHidGetAttributes(HANDLE device, PHIDD_ATTRIBUTES attributes)
+{
+    return HidD_GetAttributes(device, attributes);
+}
+
+NTSTATUS OsHidGetCaps(PHIDP_PREPARSED_DATA data, PHIDP_CAPS caps)
+{
+    return HidP_GetCaps(data, caps);
+}
+
+NTSTATUS OsHidGetSpecificValueCaps(HIDP_REPORT_TYPE type, USAGE usagePage,
+                                   USHORT linkCollection, USAGE usage,
+                                   PHIDP_VALUE_CAPS caps, PUSHORT capsLength,
+                                   PHIDP_PREPARSED_DATA data)
+{
+    return HidP_GetSpecificValueCaps(type, usagePage, linkCollection, usage,
+                                     caps, capsLength, data);
+}
+
+void OsMouseEvent(DWORD flags, DWORD dx, DWORD dy, DWORD data, ULONG_PTR extra)
+{
+    mouse_event(flags, dx, dy, data, extra);
+}
+
+void OsKeybdEvent(BYTE vk, BYTE scan, DWORD flags, ULONG_PTR extra)
+{
+    keybd_event(vk, scan, flags, extra);
+}
+
+LPARAM OsGetMessageExtraInfo() { return GetMessageExtraInfo(); }
+
+BOOL OsShellNotifyIcon(DWORD message, NOTIFYICONDATAA *data)
+{
+    return Shell_NotifyIconA(message, data);
+}
+
+UINT OsWinExec(LPCSTR commandLine, UINT show) { return WinExec(commandLine, show); }
+
+int OsMessageBox(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
+{
+    return MessageBoxA(owner, text, caption, type);
+}
+
+DWORD OsGetTickCount() { return GetTickCount(); }
+
+void OsSleep(DWORD ms) { Sleep(ms); }
+
+DWORD OsWaitForSingleObject(HANDLE handle, DWORD ms)
+{
+    return WaitForSingleObject(handle, ms);
+}
+
+UINT_PTR OsSetTimer(HWND window, UINT_PTR id, UINT ms)
+{
+    return SetTimer(window, id, ms, NULL);
+}
+
+BOOL OsKillTimer(HWND window, UINT_PTR id) { return KillTimer(window, id); }

@@ -1,0 +1,62 @@
+/* Where the tablet's settings are stored and what the stored numbers mean.
+   Shared by the resident program and the settings applet. */
+#ifndef STORED_VALUES_H
+#define STORED_VALUES_H
+
+/* Under HKEY_LOCAL_MACHINE; every value is a REG_DWORD. */
+#define SETTINGS_KEY_PATH "Software\\VELLUM\\Tablet\\CurrentVersion\\Settings"
+
+#define VALUE_ABSOLUTE     "Absolute"     /* 1 absolute, 0 relative pointer mode */
+#define VALUE_LANDSCAPE    "Landscape"    /* 0 landscape, 1 portrait */
+#define VALUE_SENSITIVITY  "Sensitivity"  /* relative-mode sensitivity */
+#define VALUE_WORKING_AREA "WorkingArea"  /* 1: the whole tablet; else StartX..EndY */
+#define VALUE_START_X      "StartX"       /* working area, in tablet units */
+#define VALUE_START_Y      "StartY"
+#define VALUE_END_X        "EndX"
+#define VALUE_END_Y        "EndY"
+#define VALUE_BUTTON1      "Button1"      /* action code of pen button 1 (status 0x20) */
+#define VALUE_BUTTON2      "Button2"      /* action code of pen button 2 (status 0x40) */
+
+/* The sensitivity slider's range. */
+#define SENSITIVITY_MIN 5
+#define SENSITIVITY_MAX 50
+
+/* Asked by another program to take up the stored values again. */
+#define WM_TABLET_RELOAD 2026
+
+/* The class name by which other programs find the running program. */
+#define MAIN_WINDOW_CLASS "stylohid"
+
+/* Pen-button action codes.  Any value outside 0..ACTION_CODE_LAST does nothing. */
+enum ActionCode {
+    ACTION_NONE = 0,
+    ACTION_LEFT_CLICK = 1,
+    ACTION_LEFT_DOUBLE_CLICK = 2,
+    ACTION_LEFT_DRAG = 3,
+    ACTION_RIGHT_CLICK = 4,
+    ACTION_RIGHT_DOUBLE_CLICK = 5,
+    ACTION_RIGHT_DRAG = 6,
+    ACTION_MIDDLE_CLICK = 7,
+    ACTION_MIDDLE_DOUBLE_CLICK = 8,
+    ACTION_MIDDLE_DRAG = 9,
+    ACTION_FIRST_CHORD = 10,   /* 10..15: two-key chords */
+    ACTION_LAST_CHORD = 15,
+    ACTION_FIRST_KEY = 16,     /* 16..38: single keys */
+    ACTION_CODE_LAST = 38
+};
+
+#define ACTION_CODE_COUNT (ACTION_CODE_LAST + 1)
+
+/* What each action code does, by code. */
+static const char *const ActionCodeNames[ACTION_CODE_COUNT] = {
+    "Nothing",
+    "Left click", "Left double click", "Left drag",
+    "Right click", "Right double click", "Right drag",
+    "Middle click", "Middle double click", "Middle drag",
+    "Ctrl+C", "Ctrl+X", "Ctrl+V", "Alt+F4", "Ctrl+Z", "Windows+F1",
+    "Esc", "Tab", "Backspace", "Enter", "Space", "Insert", "Delete",
+    "Home", "End", "Page Up", "Page Down",
+    "F1", "F2", "F3", "F4", "F5", "F6", "F7", "F8", "F9", "F10", "F11", "F12"
+};
+
+#endif

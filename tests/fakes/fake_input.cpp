@@ -1,0 +1,29 @@
+// Synthetic input, recorded with every argument.
+#include "fakes/fake_os.h"
+
+FakeInputState FakeInput;
+
+void ResetFakeInput()
+{
+    FakeInput.Events.clear();
+    FakeInput.ExtraInfo = 0x5A5A0001;
+    FakeInput.ExtraInfoCalls = 0;
+}
+
+void OsMouseEvent(DWORD flags, DWORD dx, DWORD dy, DWORD data, ULONG_PTR extra)
+{
+    FakeInputEvent e = {false, flags, dx, dy, data, 0, 0, extra};
+    FakeInput.Events.push_back(e);
+}
+
+void OsKeybdEvent(BYTE vk, BYTE scan, DWORD flags, ULONG_PTR extra)
+{
+    FakeInputEvent e = {true, flags, 0, 0, 0, vk, scan, extra};
+    FakeInput.Events.push_back(e);
+}
+
+LPARAM OsGetMessageExtraInfo()
+{
+    FakeInput.ExtraInfoCalls++;
+    return FakeInput.ExtraInfo;
+}

@@ -1,0 +1,10 @@
+#include "fakes/fake_os.h"
+
+void ResetFakeOs()
+{
+    ResetFakeDriver();
+    ResetFakeClock();
+    ResetFakeShell();
+    ResetFakeInput();
+    ResetFakeHid();
+}

@@ -1,0 +1,151 @@
+// The fake OS boundary of the unit tests: records every call that leaves the
+// program and simulates the driver, the HID devices, the shell and the clock.
+// Each group's state is a flat record that tests reset in their fixtures.
+#ifndef FAKE_OS_H
+#define FAKE_OS_H
+
+#include <windows.h>
+#include <string>
+#include <vector>
+#include "os/os.h"
+#include "device/tablet_protocol.h"
+
+// ---- The driver's control device -----------------------------------------
+struct FakeDriverRequest {
+    DWORD Code;
+    std::vector<unsigned char> Input;
+    DWORD OutputSize;
+    bool HadOutputBuffer;
+};
+
+struct FakeDriverState {
+    bool RefuseOpen;                     // CreateFile of the device fails
+    int Opens;                           // successful opens
+    int Closes;                          // closes of the device handle
+    bool IsOpen;
+    std::vector<FakeDriverRequest> Log;  // every request, in order
+    DWORD FailCode;                      // every request of this code fails (0: none)
+    int FailNextRequests;                // the next N requests of any code fail
+    std::vector<PenPacket> Queue;        // packets waiting to be read
+    PenPacket LastRead;                  // what an empty queue answers with
+    HANDLE Event;                        // the event handed over by SET_EVENT
+    DWORD ShortRead;                     // nonzero: a read writes only this many bytes
+};
+
+extern FakeDriverState FakeDriver;
+void ResetFakeDriver();
+// Queues a packet and signals the armed event, as the driver does.
+void QueueFakePacket(const PenPacket &packet);
+std::vector<FakeDriverRequest> FakeRequestsOfCode(DWORD code);
+// A thread-safe copy of the request log.
+std::vector<FakeDriverRequest> CopyFakeDriverLog();
+DWORD FakeRequestValue(const FakeDriverRequest &request);  // a u32 input
+
+// ---- The clock, sleeps, timed waits and timers -----------------------------
+struct FakeTimer {
+    HWND Window;
+    UINT_PTR Id;
+    UINT Ms;
+};
+
+struct FakeWaitRecord {
+    HANDLE Handle;
+    DWORD Ms;
+};
+
+struct FakeClockState {
+    volatile LONG Now;                  // the simulated tick count
+    std::vector<DWORD> Sleeps;          // every OsSleep, in order
+    std::vector<FakeWaitRecord> Waits;  // every OsWaitForSingleObject, in order
+    volatile LONG WaitsInProgress;      // threads inside a fake wait
+    std::vector<FakeTimer> Timers;      // armed timers
+    std::vector<FakeTimer> SetTimerCalls;
+    std::vector<FakeTimer> KillTimerCalls;
+};
+
+extern FakeClockState FakeClock;
+void ResetFakeClock(DWORD now = 1000);
+// Moves the simulated clock on; timed waits whose time is up then time out.
+void AdvanceFakeClock(DWORD ms);
+// Blocks (in real time, at most timeoutMs) until some thread is inside a fake
+// wait and the count of waits begun has reached `count`.
+bool WaitForFakeWaits(size_t count, DWORD timeoutMs = 5000);
+size_t FakeWaitCount();
+
+// ---- The shell, other programs and the user --------------------------------
+struct FakeNotifyCall {
+    DWORD Message;
+    NOTIFYICONDATAA Data;  // the first 88 bytes as passed
+    DWORD CbSize;
+    BOOL Result;
+};
+
+struct FakeMessageBoxCall {
+    HWND Owner;
+    std::string Text;
+    std::string Caption;
+    UINT Type;
+    DWORD ThreadId;
+};
+
+struct FakeShellState {
+    std::vector<FakeNotifyCall> NotifyCalls;
+    int RefuseNextAdds;  // the next N NIM_ADD calls fail
+    std::vector<std::pair<std::string, UINT>> WinExecCalls;
+    std::vector<FakeMessageBoxCall> MessageBoxes;
+};
+
+extern FakeShellState FakeShell;
+void ResetFakeShell();
+std::vector<FakeMessageBoxCall> CopyFakeMessageBoxes();
+
+// ---- Synthetic input ---------------------------------------------------------
+struct FakeInputEvent {
+    bool IsKey;        // keybd_event if true, mouse_event otherwise
+    DWORD Flags;
+    DWORD Dx, Dy, Data;  // mouse
+    BYTE Vk, Scan;       // key
+    ULONG_PTR Extra;
+};
+
+struct FakeInputState {
+    std::vector<FakeInputEvent> Events;
+    LPARAM ExtraInfo;  // what OsGetMessageExtraInfo answers
+    int ExtraInfoCalls;
+};
+
+extern FakeInputState FakeInput;
+void ResetFakeInput();
+
+// ---- HID devices -------------------------------------------------------------
+struct FakeHidDevice {
+    USHORT Vendor;
+    USHORT Product;
+    bool EnumFails;          // SetupDiEnumDeviceInterfaces fails (not NO_MORE_ITEMS)
+    bool DetailFails;
+    bool OpenFails;
+    bool PreparsedFails;
+    bool AttributesFail;
+    bool CapsFail;
+    bool HasX, HasY;
+    LONG XMax, YMax;
+};
+
+struct FakeHidState {
+    std::vector<FakeHidDevice> Devices;
+    bool ClassDevsFails;
+    int Opens, Closes;
+    int PreparsedGets, PreparsedFrees;
+    int SetsCreated, SetsDestroyed;
+    std::vector<DWORD> DetailSizeFields;  // cbSize the caller put in each detail record
+};
+
+extern FakeHidState FakeHid;
+void ResetFakeHid();
+FakeHidDevice MakeFakeHidDevice(USHORT vendor, USHORT product, LONG xMax = 0,
+                                LONG yMax = 0);
+
+// Resets every fake record above.
+void ResetFakeOs();
+
+#endif
