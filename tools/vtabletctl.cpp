@@ -31,6 +31,11 @@ static const char Usage[] =
     "  unplug SERIAL|all         unplug HID tablets\n"
     "  count                     number of plugged HID tablets\n"
     "  hid                       list the HID devices with their X and Y ranges\n"
+    "  wait-ready [MS]           wait until a program enabled reporting and armed its event\n"
+    "  wait-drained [MS]         wait until every queued packet was read\n"
+    "  pointer                   print the pointer's position\n"
+    "  demo                      play a short pen trace, paced, printing the pointer\n"
+    "  close                     ask the running program to close (WM_CLOSE)\n"
     "Numbers may be decimal or 0x hex.\n";
 
 static long Number(const char *text) { return strtol(text, NULL, 0); }
@@ -92,6 +97,39 @@ static int QueueButton(int argc, char **argv)
     PenPacket packets[2] = {MakePenPacket(x, y, range | bit),
                             MakePenPacket(x, y, range)};
     return Queue(packets, 2);
+}
+
+// One packet at a time, so that the pointer is seen moving.
+static bool PlayPaced(int x, int y, DWORD status, DWORD ms)
+{
+    PenPacket p = MakePenPacket(x, y, status);
+    if (!QueuePenPackets(&p, 1))
+        return false;
+    Sleep(ms);
+    return true;
+}
+
+static int PlayDemo()
+{
+    const double pi = 3.14159265358979;
+    POINT at;
+    for (int i = 0; i <= 90; i++) {   // a circle round the middle of the screen
+        double a = 2 * pi * i / 90;
+        if (!PlayPaced((int)(32768 + 16000 * cos(a)), (int)(32768 + 16000 * sin(a)),
+                       PEN_STATUS_IN_RANGE, 15))
+            return Fail("queueing packets");
+        if (i % 30 == 0 && GetCursorPos(&at))
+            printf("pointer at %ld,%ld\n", at.x, at.y);
+    }
+    for (int i = 0; i <= 60; i++)     // a zigzag across it
+        if (!PlayPaced(8000 + i * 820, i % 20 < 10 ? 20000 + (i % 10) * 2500
+                                                   : 45000 - (i % 10) * 2500,
+                       PEN_STATUS_IN_RANGE, 15))
+            return Fail("queueing packets");
+    PlayPaced(-1, -1, 0, 100);         // the pen leaves the tablet
+    if (GetCursorPos(&at))
+        printf("pointer at %ld,%ld\n", at.x, at.y);
+    return 0;
 }
 
 static int PrintState()
@@ -249,6 +287,33 @@ int main(int argc, char **argv)
                    ? 0 : Fail("unplug");
     if (!strcmp(command, "hid"))
         return ListHidDevices();
+    if (!strcmp(command, "wait-ready") || !strcmp(command, "wait-drained")) {
+        bool drained = !strcmp(command, "wait-drained");
+        DWORD timeout = argc > 2 ? (DWORD)Number(argv[2]) : 30000;
+        DWORD start = GetTickCount();
+        for (;;) {
+            VTabletState s;
+            if (GetVirtualTabletState(&s) &&
+                (drained ? s.Queued == 0 : s.Enabled && s.EventArmed))
+                return 0;
+            if (GetTickCount() - start > timeout)
+                return Fail(command);
+            Sleep(50);
+        }
+    }
+    if (!strcmp(command, "demo"))
+        return PlayDemo();
+    if (!strcmp(command, "close")) {
+        HWND window = FindWindowA("stylohid", NULL);
+        return window && PostMessageA(window, WM_CLOSE, 0, 0) ? 0 : Fail("close");
+    }
+    if (!strcmp(command, "pointer")) {
+        POINT p;
+        if (!GetCursorPos(&p))
+            return Fail("GetCursorPos");
+        printf("%ld %ld\n", p.x, p.y);
+        return 0;
+    }
     if (!strcmp(command, "count")) {
         DWORD count = 0;
         if (!CountHidTablets(&count))

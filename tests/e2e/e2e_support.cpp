@@ -1,6 +1,11 @@
 #include "e2e_support.h"
 
+#include <setupapi.h>
 #include <tlhelp32.h>
+extern "C" {
+#include <hidsdi.h>
+#include <hidpi.h>
+}
 #include <stdio.h>
 #include <string.h>
 
@@ -83,6 +88,135 @@ DWORD LoggedValue(const VTabletLogEntry &entry)
     DWORD value;
     memcpy(&value, entry.Input, sizeof value);
     return value;
+}
+
+static bool ReadValueMax(PHIDP_PREPARSED_DATA data, USAGE usage, LONG *max)
+{
+    HIDP_VALUE_CAPS caps;
+    USHORT count = 1;
+    if (HidP_GetSpecificValueCaps(HidP_Input, 0x01, 0, usage, &caps, &count, data) !=
+            HIDP_STATUS_SUCCESS || count == 0)
+        return false;
+    *max = caps.LogicalMax;
+    return true;
+}
+
+// The bus names its tablets' instances with 8 hex digits; Wine's own
+// devices have instance ids with '&'.
+static bool IsVirtualTabletPath(const std::string &path)
+{
+    size_t end = path.rfind("#{");
+    size_t start = end == std::string::npos ? end : path.rfind('#', end - 1);
+    if (start == std::string::npos || end - start - 1 != 8)
+        return false;
+    return path.find('&', start) > end;
+}
+
+std::vector<SeenHid> ListHidDevices()
+{
+    std::vector<SeenHid> seen;
+    GUID hid;
+    HidD_GetHidGuid(&hid);
+    HDEVINFO set = SetupDiGetClassDevsA(&hid, NULL, NULL,
+                                        DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
+    if (set == INVALID_HANDLE_VALUE)
+        return seen;
+    SP_DEVICE_INTERFACE_DATA iface;
+    iface.cbSize = sizeof iface;
+    for (DWORD i = 0; SetupDiEnumDeviceInterfaces(set, NULL, &hid, i, &iface); i++) {
+        char buffer[1024];
+        SP_DEVICE_INTERFACE_DETAIL_DATA_A *detail =
+            (SP_DEVICE_INTERFACE_DETAIL_DATA_A *)buffer;
+        detail->cbSize = sizeof *detail;
+        if (!SetupDiGetDeviceInterfaceDetailA(set, &iface, detail, sizeof buffer,
+                                              NULL, NULL))
+            continue;
+        SeenHid device = {};
+        device.Path = detail->DevicePath;
+        device.Virtual = IsVirtualTabletPath(device.Path);
+        HANDLE h = CreateFileA(detail->DevicePath, 0, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                               NULL, OPEN_EXISTING, 0, NULL);
+        if (h != INVALID_HANDLE_VALUE) {
+            HIDD_ATTRIBUTES attributes;
+            attributes.Size = sizeof attributes;
+            if (HidD_GetAttributes(h, &attributes)) {
+                device.VendorId = attributes.VendorID;
+                device.ProductId = attributes.ProductID;
+            }
+            PHIDP_PREPARSED_DATA data;
+            if (HidD_GetPreparsedData(h, &data)) {
+                device.HasX = ReadValueMax(data, 0x30, &device.XMax);
+                device.HasY = ReadValueMax(data, 0x31, &device.YMax);
+                HidD_FreePreparsedData(data);
+            }
+            CloseHandle(h);
+        }
+        seen.push_back(device);
+    }
+    SetupDiDestroyDeviceInfoList(set);
+    return seen;
+}
+
+static bool Matches(const SeenHid &seen, const VTabletDeviceSpec &spec)
+{
+    bool xy = !(spec.Flags & VTABLET_NO_XY);
+    return seen.VendorId == spec.VendorId && seen.ProductId == spec.ProductId &&
+           seen.HasX == xy && seen.HasY == xy &&
+           (!xy || (seen.XMax == spec.XMax && seen.YMax == spec.YMax));
+}
+
+static bool ListedExactly(const std::vector<VTabletDeviceSpec> &specs)
+{
+    std::vector<SeenHid> seen;
+    for (const SeenHid &d : ListHidDevices())
+        if (d.Virtual)
+            seen.push_back(d);
+    if (seen.size() != specs.size())
+        return false;
+    std::vector<bool> used(seen.size(), false);
+    for (const VTabletDeviceSpec &spec : specs) {
+        bool found = false;
+        for (size_t i = 0; i < seen.size() && !found; i++)
+            if (!used[i] && Matches(seen[i], spec))
+                used[i] = found = true;
+        if (!found)
+            return false;
+    }
+    return true;
+}
+
+bool PresentTablets(const std::vector<VTabletDeviceSpec> &specs)
+{
+    DWORD plugged = 0;
+    if (CountHidTablets(&plugged) && plugged == specs.size() && ListedExactly(specs))
+        return true;
+    if (!UnplugHidTablet(VTABLET_ALL_DEVICES))
+        return false;
+    if (!WaitFor([] { return ListedExactly({}); }, 30000))
+        return false;
+    for (const VTabletDeviceSpec &spec : specs)
+        if (!PlugHidTablet(&spec))
+            return false;
+    return WaitFor([&] { return ListedExactly(specs); }, 60000);
+}
+
+std::vector<VTabletLogEntry> EntriesOfProcess(const std::vector<VTabletLogEntry> &log,
+                                              DWORD processId)
+{
+    std::vector<VTabletLogEntry> found;
+    for (const VTabletLogEntry &e : log)
+        if (e.ProcessId == processId)
+            found.push_back(e);
+    return found;
+}
+
+HWND FindMessageBox(const char *caption) { return FindWindowA("#32770", caption); }
+
+std::string MessageBoxText(HWND box)
+{
+    char text[512] = "";
+    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+    return text;
 }
 
 ProgramRun StartProgram()

@@ -30,6 +30,28 @@ std::vector<VTabletLogEntry> EntriesOfCode(const std::vector<VTabletLogEntry> &l
 VTabletState TabletState();
 DWORD LoggedValue(const VTabletLogEntry &entry);  // the u32 input
 
+// The HID devices as the program's probe sees them.
+struct SeenHid {
+    std::string Path;
+    bool Virtual;        // one of the virtual bus's tablets
+    USHORT VendorId, ProductId;
+    bool HasX, HasY;
+    LONG XMax, YMax;
+};
+std::vector<SeenHid> ListHidDevices();
+// Unplugs every virtual tablet, plugs these and waits until SetupAPI lists
+// exactly them.  Does nothing when they are listed already.
+bool PresentTablets(const std::vector<VTabletDeviceSpec> &specs);
+
+// Entries logged for one process.
+std::vector<VTabletLogEntry> EntriesOfProcess(const std::vector<VTabletLogEntry> &log,
+                                              DWORD processId);
+
+// A message box (class "#32770") with this caption, or NULL.
+HWND FindMessageBox(const char *caption);
+// The text of a message box's static control (id 0xFFFF).
+std::string MessageBoxText(HWND box);
+
 // The program under test.
 struct ProgramRun {
     PROCESS_INFORMATION Process;
