@@ -13,6 +13,19 @@ struct PacketSlot {
 
 static PacketSlot PacketRing[PACKET_RING_SIZE];
 static DWORD LastSequence;  // reader thread only
+// The posted lParam is the sequence number mixed with a number of this
+// process, so that small numbers that another program may post to our window
+// are unlikely to name a pending slot.  Set by the first post.
+static volatile LONG SequenceMask;
+
+static DWORD MaskOfThisProcess()
+{
+    if (!SequenceMask) {
+        DWORD mask = (GetCurrentProcessId() * 2654435761u) ^ 0x6B3A0000u;
+        InterlockedCompareExchange(&SequenceMask, (LONG)(mask | 0x10000u), 0);
+    }
+    return (DWORD)SequenceMask;
+}
 
 static PacketSlot *SlotOf(DWORD sequence)
 {
@@ -21,23 +34,26 @@ static PacketSlot *SlotOf(DWORD sequence)
 
 BOOL PostPenPacket(HWND window, const PenPacket *packet)
 {
+    DWORD mask = MaskOfThisProcess();
     DWORD sequence = LastSequence + 1;
-    if (sequence == 0)
-        sequence = 1;
+    while (sequence == 0 || (sequence ^ mask) == 0)
+        sequence++;
     LastSequence = sequence;
 
     PacketSlot *slot = SlotOf(sequence);
     InterlockedExchange(&slot->Sequence, 0);
     slot->Packet = *packet;
     InterlockedExchange(&slot->Sequence, (LONG)sequence);
-    return PostMessageA(window, WM_TABLET_PACKET, 0, (LPARAM)sequence);
+    return PostMessageA(window, WM_TABLET_PACKET, 0, (LPARAM)(sequence ^ mask));
 }
 
 bool TakePostedPacket(LPARAM lParam, PenPacket *packet)
 {
     ULONG_PTR value = (ULONG_PTR)lParam;
-    DWORD number = (DWORD)value;
-    if (number == 0 || (ULONG_PTR)number != value)
+    if ((ULONG_PTR)(DWORD)value != value)
+        return false;
+    DWORD number = (DWORD)value ^ (DWORD)SequenceMask;
+    if (number == 0)
         return false;
     LONG sequence = (LONG)number;
     PacketSlot *slot = SlotOf(number);

@@ -130,6 +130,23 @@ TEST_F(PacketRingTest, ForeignLParamsAreRefused)
     EXPECT_EQ(3, taken.x);
 }
 
+TEST_F(PacketRingTest, SmallNumbersNeverNamePendingPackets)
+{
+    // Other programs are likeliest to post small numbers; a full ring of
+    // pending packets must not answer to any of them.
+    for (int i = 0; i < PACKET_RING_SIZE; i++) {
+        PenPacket packet = MakePacket(i, i, 0x80);
+        ASSERT_TRUE(PostPenPacket(Window, &packet));
+    }
+    PenPacket taken;
+    for (LPARAM lParam = -4096; lParam <= 65535; lParam++)
+        ASSERT_FALSE(TakePostedPacket(lParam, &taken)) << lParam;
+    std::vector<LPARAM> lParams = PendingLParams();
+    ASSERT_EQ((size_t)PACKET_RING_SIZE, lParams.size());
+    for (int i = 0; i < PACKET_RING_SIZE; i++)
+        ASSERT_TRUE(TakePostedPacket(lParams[i], &taken)) << i;
+}
+
 TEST_F(PacketRingTest, ForeignMessagesToTheMainWindowAreIgnored)
 {
     // Posted by "another program": lParams that would fault if dereferenced.
@@ -140,12 +157,21 @@ TEST_F(PacketRingTest, ForeignMessagesToTheMainWindowAreIgnored)
         EXPECT_EQ(FALSE, MainWindowProc(main, WM_TABLET_PACKET, 0, lParam));
     DestroyWindow(main);
 
-    for (LPARAM lParam : foreign)
-        PostMessageA(Window, WM_TABLET_PACKET, 0, lParam);
+    // A real packet, then the foreign messages and a replay of its lParam.
     PenPacket packet = MakePacket(5, 6, 0x80);
-    PostPenPacket(Window, &packet);
+    ASSERT_TRUE(PostPenPacket(Window, &packet));
+    std::vector<LPARAM> real = PendingLParams();
+    ASSERT_EQ(1u, real.size());
+    PostMessageA(Window, WM_TABLET_PACKET, 0, real[0]);
+    int posted = 0;
+    for (LPARAM lParam : foreign)
+        if (lParam != real[0]) {
+            PostMessageA(Window, WM_TABLET_PACKET, 0, lParam);
+            posted++;
+        }
+    PostMessageA(Window, WM_TABLET_PACKET, 0, real[0]);
     PumpFor(20);
-    EXPECT_EQ(5, ReaderWindowLog.ForeignPackets);
+    EXPECT_EQ(posted + 1, ReaderWindowLog.ForeignPackets);
     ASSERT_EQ(1u, ReaderWindowLog.Packets.size());
     EXPECT_EQ(5, ReaderWindowLog.Packets[0].x);
 }
