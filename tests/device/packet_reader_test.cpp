@@ -290,6 +290,59 @@ TEST_F(PacketReaderTest, StopWhilePollingEndsTheReaderCleanly)
     EXPECT_TRUE(PacketReader.PacketEvent == NULL);
 }
 
+bool ReadRequested(void *)
+{
+    return !FakeRequestsOfCode(IOCTL_TABLET_READ_PACKET).empty();
+}
+
+DWORD WINAPI StopOnOtherThread(LPVOID)
+{
+    StopPacketReader();
+    return 0;
+}
+
+TEST_F(PacketReaderTest, EventIsClosedAndSignalledOnlyUnderTheEventLock)
+{
+    StartReader();
+    AwaitWait(1);
+    HANDLE event = PacketReader.PacketEvent;
+
+    // The reader ends (its read fails) while the lock is held elsewhere: the
+    // event stays open and published until the lock is free.
+    EnterCriticalSection(&PacketReader.EventLock);
+    FakeDriver.FailCode = IOCTL_TABLET_READ_PACKET;
+    QueueFakePacket(MakePacket(1, 1, 0x80));
+    ASSERT_TRUE(PumpUntil(ReadRequested, NULL));
+    PumpFor(100);
+    EXPECT_TRUE(IsHandleOpen(event));
+    EXPECT_EQ(event, PacketReader.PacketEvent);
+    EXPECT_EQ(0, FakeDriver.Closes);
+    LeaveCriticalSection(&PacketReader.EventLock);
+    AwaitEnd();
+    EXPECT_FALSE(IsHandleOpen(event));
+    EXPECT_TRUE(PacketReader.PacketEvent == NULL);
+    ExpectOneLastClose();
+}
+
+TEST_F(PacketReaderTest, StopSignalsOnlyUnderTheEventLock)
+{
+    StartReader();
+    AwaitWait(1);
+    EnterCriticalSection(&PacketReader.EventLock);
+    HANDLE stopper = CreateThread(NULL, 0, StopOnOtherThread, NULL, 0, NULL);
+    ASSERT_TRUE(stopper != NULL);
+    PumpFor(100);
+    EXPECT_EQ((DWORD)WAIT_TIMEOUT, WaitForSingleObject(stopper, 0));
+    EXPECT_FALSE(ThreadEnded(Thread));
+    EXPECT_TRUE(PacketReader.PacketEvent != NULL);
+    LeaveCriticalSection(&PacketReader.EventLock);
+    AwaitEnd();
+    EXPECT_EQ((DWORD)WAIT_OBJECT_0, WaitForSingleObject(stopper, 5000));
+    CloseHandle(stopper);
+    EXPECT_EQ(0u, Reads());
+    ExpectOneLastClose();
+}
+
 TEST_F(PacketReaderTest, StopBeforeTheReaderStartsIsNotMissed)
 {
     // The stop comes while the start steps would still run: the reader must
