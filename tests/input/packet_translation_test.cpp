@@ -487,6 +487,7 @@ void ProbeSettingsLock(const FakeInputEvent &)
     } else {
         LockProbe.Held++;
         LockProbe.Waiting.push_back(thread);
+        FakeInputObserver = NULL;  // one finding is enough
     }
 }
 
@@ -502,13 +503,15 @@ TEST_F(PacketTranslationTest, NoInjectionHappensWhileTheSettingsLockIsHeld)
     SetButtonActions(10, 2);
     Handle(-1, -1, BUTTON2 | BUTTON1);  // chord, double click
     FakeInputObserver = NULL;
+    // A probe still waiting now means the handler never let the lock go.
     for (HANDLE thread : LockProbe.Waiting) {
-        WaitForSingleObject(thread, INFINITE);
+        EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread, 10000))
+            << "the settings lock was left held";
         CloseHandle(thread);
     }
     EXPECT_EQ(0, LockProbe.Held);
+    EXPECT_EQ(1 + 2 + 1 + 2 + 4 + 4, (int)FakeInput.Events.size());
     EXPECT_EQ((int)FakeInput.Events.size(), LockProbe.Free);
-    EXPECT_EQ(1 + 2 + 1 + 2 + 4 + 4, LockProbe.Free);
 }
 
 }  // namespace
