@@ -116,6 +116,8 @@ struct FakeInputState {
 
 extern FakeInputState FakeInput;
 void ResetFakeInput();
+// Called with each event as it is recorded, when set; ResetFakeInput clears it.
+extern void (*FakeInputObserver)(const FakeInputEvent &event);
 
 // ---- HID devices -------------------------------------------------------------
 struct FakeHidDevice {
