@@ -4,13 +4,6 @@
 #include "panel_resource.h"
 #include "settings/stored_values.h"
 
-// The program's values while nothing is stored.
-#define START_ABSOLUTE    1
-#define START_ORIENTATION 0
-#define START_SENSITIVITY 4
-#define START_BUTTON1     2
-#define START_BUTTON2     1
-
 static const int AreaControlIds[AREA_FIELD_COUNT] = {
     IDC_START_X, IDC_START_Y, IDC_END_X, IDC_END_Y
 };
@@ -40,7 +33,7 @@ void ShowStoredSettings(const StoredSettings *stored, PanelShown *shown)
 {
     ZeroMemory(shown, sizeof *shown);
     shown->Absolute = stored->Present[PANEL_ABSOLUTE]
-        ? (stored->Number[PANEL_ABSOLUTE] != 0 ? 1 : 0) : START_ABSOLUTE;
+        ? (stored->Number[PANEL_ABSOLUTE] != 0 ? 1 : 0) : START_ABSOLUTE_MODE;
 
     shown->Orientation = START_ORIENTATION;
     if (stored->Present[PANEL_LANDSCAPE]) {
@@ -51,8 +44,8 @@ void ShowStoredSettings(const StoredSettings *stored, PanelShown *shown)
     shown->Sensitivity = ClampSlider(stored->Present[PANEL_SENSITIVITY]
         ? (LONG)stored->Number[PANEL_SENSITIVITY] : START_SENSITIVITY);
 
-    shown->Button1 = ShowAction(stored, PANEL_BUTTON1, START_BUTTON1);
-    shown->Button2 = ShowAction(stored, PANEL_BUTTON2, START_BUTTON2);
+    shown->Button1 = ShowAction(stored, PANEL_BUTTON1, START_BUTTON1_ACTION);
+    shown->Button2 = ShowAction(stored, PANEL_BUTTON2, START_BUTTON2_ACTION);
 
     // The program takes the working area's values as 16 bits.
     shown->WholeTablet = !stored->Present[PANEL_WORKING_AREA] ||

@@ -230,9 +230,11 @@ void AppletTest::SetUp()
     DeleteSettingsKey();
     Module = LoadApplet();
     ASSERT_NE((HMODULE)NULL, Module) << "penpanel.cpl not found beside the tests";
-    Applet = (APPLET_PROC)GetProcAddress(Module, "CPlApplet");
+    // Through void (*)(void), the type GCC takes as "any function".
+    Applet = (APPLET_PROC)(void (*)(void))GetProcAddress(Module, "CPlApplet");
     ASSERT_NE((APPLET_PROC)NULL, Applet);
-    SetSeams = (SetPanelTestSeamsProc)GetProcAddress(Module, "SetPanelTestSeams");
+    SetSeams = (SetPanelTestSeamsProc)(void (*)(void))GetProcAddress(Module,
+                                                                  "SetPanelTestSeams");
     ASSERT_NE((SetPanelTestSeamsProc)NULL, SetSeams);
     // No tablet unless a test says so, whatever the machine has.
     PanelTestSeams seams = {NULL, NULL, [](LONG *, LONG *) -> BOOL { return FALSE; }};

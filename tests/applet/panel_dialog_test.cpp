@@ -413,24 +413,32 @@ struct BadInputCase {
 
 class AppletBadInputTest : public AppletTest {
 protected:
-    // Types the text, presses the button, and checks the refusal.
-    void ExpectRefused(const BadInputCase &bad, int button)
+    // In one dialog, case by case: types the text, presses the button, checks
+    // the refusal and puts the field back.
+    template <size_t N>
+    void ExpectRefused(const BadInputCase (&cases)[N], int button)
     {
         StoredNumbers before = OrdinaryValues();
         PutAll(before);
         WithDialog([&](HWND dialog) {
             SelectAction(dialog, IDC_BUTTON1, 12);  // a good change, held back too
-            TypeText(dialog, bad.Field, bad.Text);
-            ClickControl(dialog, button);
-            EXPECT_TRUE(IsWindowVisible(dialog)) << bad.Description;
-            std::string message = ControlText(dialog, IDC_PANEL_MESSAGE);
-            EXPECT_NE(std::string::npos, message.find(bad.MessagePart))
-                << bad.Description << ": " << message;
-            EXPECT_EQ(GetDlgItem(dialog, bad.FocusField), GetFocus()) << bad.Description;
+            for (const BadInputCase &bad : cases) {
+                std::string original = ControlText(dialog, bad.Field);
+                SetDlgItemTextA(dialog, IDC_PANEL_MESSAGE, "");
+                TypeText(dialog, bad.Field, bad.Text);
+                ClickControl(dialog, button);
+                EXPECT_TRUE(IsWindowVisible(dialog)) << bad.Description;
+                std::string message = ControlText(dialog, IDC_PANEL_MESSAGE);
+                EXPECT_NE(std::string::npos, message.find(bad.MessagePart))
+                    << bad.Description << ": " << message;
+                EXPECT_EQ(GetDlgItem(dialog, bad.FocusField), GetFocus()) << bad.Description;
+                EXPECT_EQ(before, ReadAllStored()) << bad.Description;
+                TypeText(dialog, bad.Field, original.c_str());
+            }
             ClickControl(dialog, IDCANCEL);
         });
-        EXPECT_EQ(before, ReadAllStored()) << bad.Description;
-        EXPECT_EQ(0, ReloadsReceived) << bad.Description;
+        EXPECT_EQ(before, ReadAllStored());
+        EXPECT_EQ(0, ReloadsReceived);
     }
 };
 
@@ -443,8 +451,7 @@ TEST_F(AppletBadInputTest, TextWhereANumberBelongsIsRefused)
         {"fraction", IDC_END_Y, "4000.5", IDC_END_Y, "End Y must be a whole number"},
         {"beyond 16 bits", IDC_END_X, "65536", IDC_END_X, "from 0 to 65535"},
     };
-    for (const BadInputCase &bad : cases)
-        ExpectRefused(bad, IDOK);
+    ExpectRefused(cases, IDOK);
 }
 
 TEST_F(AppletBadInputTest, AStartBeyondItsEndIsRefused)
@@ -454,14 +461,15 @@ TEST_F(AppletBadInputTest, AStartBeyondItsEndIsRefused)
         {"start Y at end Y", IDC_START_Y, "4000", IDC_START_Y, "Start Y must be less than End Y"},
         {"end X before start X", IDC_END_X, "99", IDC_START_X, "Start X must be less than End X"},
     };
-    for (const BadInputCase &bad : cases)
-        ExpectRefused(bad, IDOK);
+    ExpectRefused(cases, IDOK);
 }
 
 TEST_F(AppletBadInputTest, ApplyRefusesBadInputAsOkDoes)
 {
-    ExpectRefused({"apply", IDC_START_X, "x", IDC_START_X, "Start X must be a whole number"},
-                  IDC_APPLY);
+    const BadInputCase cases[] = {
+        {"apply", IDC_START_X, "x", IDC_START_X, "Start X must be a whole number"},
+    };
+    ExpectRefused(cases, IDC_APPLY);
 }
 
 TEST_F(AppletBadInputTest, AValueOutsideTheTabletIsRefusedWhenItsSizeIsKnown)
@@ -472,8 +480,7 @@ TEST_F(AppletBadInputTest, AValueOutsideTheTabletIsRefusedWhenItsSizeIsKnown)
         {"end X beyond the tablet", IDC_END_X, "20001", IDC_END_X, "End X must be a whole number from 0 to 20000"},
         {"end Y beyond the tablet", IDC_END_Y, "15001", IDC_END_Y, "from 0 to 15000"},
     };
-    for (const BadInputCase &bad : cases)
-        ExpectRefused(bad, IDOK);
+    ExpectRefused(cases, IDOK);
 }
 
 TEST_F(AppletBadInputTest, CorrectedInputIsThenWritten)
