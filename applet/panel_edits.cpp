@@ -102,15 +102,20 @@ static bool ParseAreaNumber(const char *text, LONG limit, LONG *number)
     return true;
 }
 
-static void SetProblem(PanelProblem *problem, int field, const char *format,
-                       const char *other, LONG limit, const TabletMaxima *maxima)
+static void ReportNotANumber(PanelProblem *problem, int field, LONG limit,
+                             const TabletMaxima *maxima)
 {
     problem->ControlId = AreaControlIds[field];
-    if (other)
-        snprintf(problem->Text, PROBLEM_TEXT_SIZE, format, AreaFieldNames[field], other);
-    else
-        snprintf(problem->Text, PROBLEM_TEXT_SIZE, format, AreaFieldNames[field],
-                 (long)limit, maxima->Known ? " (the tablet's size)" : "");
+    snprintf(problem->Text, PROBLEM_TEXT_SIZE, "%s must be a whole number from 0 to %ld%s.",
+             AreaFieldNames[field], (long)limit,
+             maxima->Known ? " (the tablet's size)" : "");
+}
+
+static void ReportStartNotBeforeEnd(PanelProblem *problem, int start, int end)
+{
+    problem->ControlId = AreaControlIds[start];
+    snprintf(problem->Text, PROBLEM_TEXT_SIZE, "%s must be less than %s.",
+             AreaFieldNames[start], AreaFieldNames[end]);
 }
 
 static bool CollectAreaChanges(const PanelShown *opened, const PanelShown *now,
@@ -135,8 +140,7 @@ static bool CollectAreaChanges(const PanelShown *opened, const PanelShown *now,
             continue;
         LONG limit = AreaFieldLimit(field, maxima);
         if (!ParseAreaNumber(now->Area[field], limit, &number[field])) {
-            SetProblem(problem, field, "%s must be a whole number from 0 to %ld%s.",
-                       NULL, limit, maxima);
+            ReportNotANumber(problem, field, limit, maxima);
             return false;
         }
     }
@@ -144,8 +148,7 @@ static bool CollectAreaChanges(const PanelShown *opened, const PanelShown *now,
         for (int start = AREA_START_X; start <= AREA_START_Y; start++) {
             int end = start + (AREA_END_X - AREA_START_X);
             if (number[start] >= number[end]) {
-                SetProblem(problem, start, "%s must be less than %s.",
-                           AreaFieldNames[end], 0, maxima);
+                ReportStartNotBeforeEnd(problem, start, end);
                 return false;
             }
         }

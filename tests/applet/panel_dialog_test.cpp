@@ -336,6 +336,52 @@ TEST_F(AppletTest, ApplyWritesAndReloadsAndKeepsTheDialogOpen)
     EXPECT_EQ(1, ReloadsReceived);
 }
 
+namespace {
+
+// The stand-in on a thread of its own, as the real program is elsewhere.
+struct StandInThread {
+    HANDLE Ready;
+    DWORD ThreadId;
+    HWND Window;
+};
+
+DWORD WINAPI RunStandInThread(LPVOID parameter)
+{
+    StandInThread *standIn = (StandInThread *)parameter;
+    standIn->Window = CreateProgramStandIn();
+    MSG message;
+    PeekMessageA(&message, NULL, 0, 0, PM_NOREMOVE);  // the queue exists
+    SetEvent(standIn->Ready);
+    while (GetMessageA(&message, NULL, 0, 0) > 0)
+        DispatchMessageA(&message);
+    DestroyProgramStandIn(standIn->Window);
+    return 0;
+}
+
+} // namespace
+
+TEST_F(AppletTest, TheReloadReachesAProgramOnAnotherThreadBeforeOkReturns)
+{
+    DestroyProgramStandIn(StandIn);
+    StandIn = NULL;
+    StandInThread standIn = {CreateEventA(NULL, TRUE, FALSE, NULL), 0, NULL};
+    HANDLE thread = CreateThread(NULL, 0, RunStandInThread, &standIn, 0, &standIn.ThreadId);
+    ASSERT_NE((HANDLE)NULL, thread);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(standIn.Ready, 10000));
+    ASSERT_NE((HWND)NULL, standIn.Window);
+    WithDialog([&](HWND dialog) {
+        SelectAction(dialog, IDC_BUTTON1, 10);
+        ClickControl(dialog, IDOK);
+        // Sent, not posted: the program has taken the values up by now.
+        EXPECT_EQ(1, ReloadsReceived);
+    });
+    PostThreadMessageA(standIn.ThreadId, WM_QUIT, 0, 0);
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread, 10000));
+    CloseHandle(thread);
+    CloseHandle(standIn.Ready);
+    EXPECT_EQ(1, ReloadsReceived);
+}
+
 TEST_F(AppletTest, WritesEvenWhenTheProgramIsNotRunning)
 {
     DestroyProgramStandIn(StandIn);
