@@ -3,6 +3,7 @@
 #include "fakes/fake_os.h"
 
 FakeClockState FakeClock;
+void (*FakeSleepHook)(DWORD now);
 static CRITICAL_SECTION ClockLock;
 static bool ClockLockReady;
 
@@ -27,6 +28,7 @@ void ResetFakeClock(DWORD now)
     FakeClock.Timers.clear();
     FakeClock.SetTimerCalls.clear();
     FakeClock.KillTimerCalls.clear();
+    FakeSleepHook = NULL;
     UnlockClock();
 }
 
@@ -60,12 +62,17 @@ void OsSleep(DWORD ms)
     FakeClock.Sleeps.push_back(ms);
     UnlockClock();
     AdvanceFakeClock(ms);
+    if (FakeSleepHook)
+        FakeSleepHook((DWORD)FakeClock.Now);
     Sleep(0);
 }
 
 DWORD OsWaitForSingleObject(HANDLE handle, DWORD ms)
 {
+    // The deadline is fixed before the wait is seen to have begun, so a test
+    // that advances the clock once it sees the wait always ends it.
     LockClock();
+    LONG deadline = FakeClock.Now + (LONG)ms;
     FakeWaitRecord record = {handle, ms};
     FakeClock.Waits.push_back(record);
     InterlockedIncrement(&FakeClock.WaitsInProgress);
@@ -75,7 +82,6 @@ DWORD OsWaitForSingleObject(HANDLE handle, DWORD ms)
     if (ms == INFINITE) {
         result = WaitForSingleObject(handle, INFINITE);
     } else {
-        LONG deadline = FakeClock.Now + (LONG)ms;
         for (;;) {
             result = WaitForSingleObject(handle, 1);
             if (result != WAIT_TIMEOUT)

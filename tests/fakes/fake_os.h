@@ -71,6 +71,9 @@ void AdvanceFakeClock(DWORD ms);
 // wait and the count of waits begun has reached `count`.
 bool WaitForFakeWaits(size_t count, DWORD timeoutMs = 5000);
 size_t FakeWaitCount();
+// Called on the sleeping thread after each OsSleep has moved the clock on,
+// with the new tick count; NULL (the reset value) for none.
+extern void (*FakeSleepHook)(DWORD now);
 
 // ---- The shell, other programs and the user --------------------------------
 struct FakeNotifyCall {
@@ -98,6 +101,9 @@ struct FakeShellState {
 extern FakeShellState FakeShell;
 void ResetFakeShell();
 std::vector<FakeMessageBoxCall> CopyFakeMessageBoxes();
+// Called on the calling thread before each OsShellNotifyIcon is answered;
+// NULL (the reset value) for none.
+extern void (*FakeNotifyHook)(DWORD message, const NOTIFYICONDATAA *data);
 
 // ---- Synthetic input ---------------------------------------------------------
 struct FakeInputEvent {
@@ -116,6 +122,8 @@ struct FakeInputState {
 
 extern FakeInputState FakeInput;
 void ResetFakeInput();
+// Called with each event as it is recorded, when set; ResetFakeInput clears it.
+extern void (*FakeInputObserver)(const FakeInputEvent &event);
 
 // ---- HID devices -------------------------------------------------------------
 struct FakeHidDevice {
@@ -138,6 +146,11 @@ struct FakeHidState {
     int PreparsedGets, PreparsedFrees;
     int SetsCreated, SetsDestroyed;
     std::vector<DWORD> DetailSizeFields;  // cbSize the caller put in each detail record
+    bool EnumFailsPastEnd;  // past the last device: ERROR_GEN_FAILURE, not NO_MORE_ITEMS
+    std::vector<DWORD> EnumIndices;       // index of every SetupDiEnumDeviceInterfaces
+    int MostOpenAtEnum;       // most device handles open at one enumeration call
+    int MostPreparsedAtEnum;  // most preparsed data held at one enumeration call
+    std::vector<USHORT> ValueCapsOffered;  // capsLength offered to each value-caps query
 };
 
 extern FakeHidState FakeHid;
