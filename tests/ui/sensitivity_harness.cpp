@@ -8,6 +8,7 @@
 #include "fakes/fake_os.h"
 #include "res/resource.h"
 #include "settings/settings_store.h"
+#include "settings/stored_values.h"
 #include "ui/sensitivity_dialog.h"
 
 DialogHarnessState DialogHarness;
@@ -185,4 +186,90 @@ std::vector<DWORD> SentSensitivities()
     for (const FakeDriverRequest &r : FakeRequestsOfCode(IOCTL_TABLET_SET_SENSITIVITY))
         values.push_back(FakeRequestValue(r));
     return values;
+}
+
+#define VENDOR_KEY_PATH "Software\\VELLUM"
+
+StoredKeySnapshot SnapshotStoredKey()
+{
+    StoredKeySnapshot snapshot;
+    snapshot.Existed = false;
+    HKEY key;
+    snapshot.VendorKeyExisted =
+        RegOpenKeyExA(HKEY_LOCAL_MACHINE, VENDOR_KEY_PATH, 0, KEY_READ, &key) ==
+        ERROR_SUCCESS;
+    if (snapshot.VendorKeyExisted)
+        RegCloseKey(key);
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH, 0, KEY_READ, &key) !=
+        ERROR_SUCCESS)
+        return snapshot;
+    snapshot.Existed = true;
+    for (DWORD i = 0;; ++i) {
+        char name[256];
+        BYTE data[1024];
+        DWORD nameSize = sizeof name;
+        DWORD dataSize = sizeof data;
+        DWORD type = 0;
+        if (RegEnumValueA(key, i, name, &nameSize, NULL, &type, data, &dataSize) !=
+            ERROR_SUCCESS)
+            break;
+        snapshot.Values.push_back({name, type, std::vector<BYTE>(data, data + dataSize)});
+    }
+    RegCloseKey(key);
+    return snapshot;
+}
+
+static void DeleteStoredKey()
+{
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH);
+}
+
+void RestoreStoredKey(const StoredKeySnapshot &snapshot)
+{
+    DeleteStoredKey();
+    if (!snapshot.VendorKeyExisted) {
+        // The tests made the whole path: take it away again.
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, VENDOR_KEY_PATH "\\Tablet\\CurrentVersion");
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, VENDOR_KEY_PATH "\\Tablet");
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, VENDOR_KEY_PATH);
+    }
+    if (!snapshot.Existed)
+        return;
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegCreateKeyExA(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH, 0, NULL, 0,
+                              KEY_WRITE, NULL, &key, NULL));
+    for (const StoredValue &v : snapshot.Values)
+        RegSetValueExA(key, v.Name.c_str(), 0, v.Type,
+                       v.Data.empty() ? NULL : v.Data.data(), (DWORD)v.Data.size());
+    RegCloseKey(key);
+}
+
+void WriteStoredKey(const std::vector<std::pair<const char *, DWORD>> &values)
+{
+    DeleteStoredKey();
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegCreateKeyExA(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH, 0, NULL, 0,
+                              KEY_WRITE, NULL, &key, NULL));
+    for (const auto &v : values)
+        RegSetValueExA(key, v.first, 0, REG_DWORD, (const BYTE *)&v.second,
+                       sizeof v.second);
+    RegCloseKey(key);
+}
+
+long long ReadStoredValue(const char *name)
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH, 0, KEY_READ, &key) !=
+        ERROR_SUCCESS)
+        return -1;
+    DWORD value = 0;
+    DWORD size = sizeof value;
+    DWORD type = 0;
+    LONG result = RegQueryValueExA(key, name, NULL, &type, (BYTE *)&value, &size);
+    RegCloseKey(key);
+    if (result != ERROR_SUCCESS || type != REG_DWORD)
+        return -1;
+    return value;
 }

@@ -8,6 +8,7 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <functional>
+#include <string>
 #include <vector>
 
 typedef std::function<void(HWND dialog)> DialogStep;
@@ -56,5 +57,26 @@ LONG CurrentSensitivity();
 void SetCurrentSensitivity(LONG value);
 // The values of every sensitivity request the driver received, in order.
 std::vector<DWORD> SentSensitivities();
+
+// The stored settings key (the real one, under HKEY_LOCAL_MACHINE) as it was
+// before a test, put back afterwards.
+struct StoredValue {
+    std::string Name;
+    DWORD Type;
+    std::vector<BYTE> Data;
+};
+
+struct StoredKeySnapshot {
+    bool VendorKeyExisted;  // "Software\\VELLUM"
+    bool Existed;
+    std::vector<StoredValue> Values;
+};
+
+StoredKeySnapshot SnapshotStoredKey();
+void RestoreStoredKey(const StoredKeySnapshot &snapshot);
+// Replaces the key with one that holds exactly these REG_DWORD values.
+void WriteStoredKey(const std::vector<std::pair<const char *, DWORD>> &values);
+// A REG_DWORD value of the key, or -1 when it is missing.
+long long ReadStoredValue(const char *name);
 
 #endif
