@@ -202,6 +202,24 @@ TEST_F(CommandsTest, CommandsPostedToTheMainWindowAreHandledWhileTheDialogIsOpen
     EXPECT_EQ(0, CopySettings().AbsoluteMode);
 }
 
+TEST_F(CommandsTest, CloseWhileTheDialogIsOpenEndsTheDialogAndTheProgram)
+{
+    HWND owner = DialogHarness.Owner;
+    DialogHarness.EndsWithoutAButton = true;
+    RunDialogSteps({
+        [&](HWND) { PostMessageA(owner, WM_COMMAND, IDM_CLOSE, 0); },
+        [](HWND dialog) {
+            // The posted WM_CLOSE is still to come.
+            EXPECT_TRUE(IsWindowVisible(dialog));
+            EXPECT_EQ(0, App.ShutdownStarted);
+        },
+    });
+    EXPECT_EQ(1, App.ShutdownStarted);
+    EXPECT_TRUE(FindSensitivityDialog() == NULL);
+    // The dialog's loop hands the quit on to the program's message loop.
+    EXPECT_TRUE(DialogHarness.QuitSeen);
+}
+
 // Another thread, as another program or the reader would, posts to the main
 // window while the dialog is up and waits until the UI thread has handled it.
 struct PosterRun {

@@ -24,6 +24,8 @@ struct DialogHarnessState {
     std::vector<DialogStep> Steps;
     size_t StepsRun;
     bool DialogLeftOpen;                 // the steps did not end the dialog
+    bool EndsWithoutAButton;             // set by a test whose dialog ends otherwise
+    bool QuitSeen;                       // PumpPendingMessages met WM_QUIT
     std::vector<OwnerMessage> Scrolled;  // WM_SENSITIVITY_SCROLLED at the owner
     std::vector<INT_PTR> CommandResults; // MainWindowProc results of WM_COMMAND, as they returned
 };
