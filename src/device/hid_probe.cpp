@@ -96,6 +96,7 @@ bool ProbeTablet()
         OsSetupDiDestroyDeviceInfoList(set);
         return false;
     }
+    DWORD failuresInRow = 0;
     for (DWORD index = 0;; index++) {
         if (index >= capacity) {
             HidDeviceRecord *larger =
@@ -113,10 +114,12 @@ bool ProbeTablet()
         ZeroMemory(&data, sizeof data);
         data.cbSize = sizeof data;
         if (!OsSetupDiEnumDeviceInterfaces(set, &hidGuid, index, &data)) {
-            if (GetLastError() == ERROR_NO_MORE_ITEMS)
+            if (GetLastError() == ERROR_NO_MORE_ITEMS ||
+                ++failuresInRow >= HID_ENUM_FAILURE_LIMIT)
                 break;
             continue;
         }
+        failuresInRow = 0;
         ExamineInterface(set, &data, &table[index]);
     }
     OsSetupDiDestroyDeviceInfoList(set);

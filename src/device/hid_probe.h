@@ -7,6 +7,11 @@
 #define TABLET_VENDOR_ID  0x2C5E
 #define TABLET_PRODUCT_ID 0x0100
 
+// An enumeration that keeps failing with an error other than "no more items"
+// would never end and would grow the pass's table without limit: after this
+// many failures in a row the pass counts the enumeration as complete.
+#define HID_ENUM_FAILURE_LIMIT 256
+
 struct TabletExtentsState {
     LONG XMax;  // logical maxima of the input report's X and Y; 0 until known
     LONG YMax;

@@ -1,18 +1,130 @@
+// The reader thread.  It talks to the UI thread only by posting packets, by
+// one error box and by its last WM_CLOSE; the UI thread stops it through
+// RunFlag and the published PacketEvent.
 #include "device/packet_reader.h"
 #include "app/app_state.h"
+#include "app/main_window.h"
 #include "device/driver_channel.h"
+#include "device/hid_probe.h"
+#include "device/packet_ring.h"
+#include "os/os.h"
+#include "res/resource.h"
+#include "settings/settings_store.h"
 
 PacketReaderState PacketReader;
 
 void InitPacketReader()
 {
     PacketReader.RunFlag = 0;
+    PacketReader.StopRequested = 0;
     PacketReader.PacketEvent = NULL;
     InitializeCriticalSection(&PacketReader.EventLock);
 }
 
+static void AskMainWindowToClose()
+{
+    SendMessageA(App.MainWindow, WM_CLOSE, 1, 0);
+}
+
+// Publishes the event and sets RunFlag, unless a stop came while the start
+// steps ran: then the loop is never entered and the reader ends at once.
+static void PublishPacketEvent(HANDLE event)
+{
+    EnterCriticalSection(&PacketReader.EventLock);
+    PacketReader.PacketEvent = event;
+    if (!PacketReader.StopRequested)
+        InterlockedExchange(&PacketReader.RunFlag, 1);
+    LeaveCriticalSection(&PacketReader.EventLock);
+}
+
+// Under the lock that StopPacketReader signals under, so the handle it
+// signals is never one that is closed or reused.
+static void ClosePacketEvent(HANDLE event)
+{
+    EnterCriticalSection(&PacketReader.EventLock);
+    PacketReader.PacketEvent = NULL;
+    CloseHandle(event);
+    LeaveCriticalSection(&PacketReader.EventLock);
+}
+
+static void MakeIdlePacket(PenPacket *packet)
+{
+    packet->status = 0;
+    packet->x = PEN_NO_POSITION;
+    packet->y = PEN_NO_POSITION;
+}
+
+// Waits for the driver's signal.  After a packet in range the wait has no
+// limit; after one out of range an idle packet goes out every 50 ms until
+// the driver signals.
+static void WaitForPacket(HANDLE event, PenPacket *packet)
+{
+    if (packet->status & PEN_STATUS_IN_RANGE) {
+        OsWaitForSingleObject(event, INFINITE);
+        return;
+    }
+    while (OsWaitForSingleObject(event, IDLE_POLL_MS) == WAIT_TIMEOUT) {
+        MakeIdlePacket(packet);
+        PostPenPacket(App.MainWindow, packet);
+    }
+}
+
+static void RunPacketLoop(HANDLE event)
+{
+    // Each read lands here: a short read keeps the bytes of the last one.
+    PenPacket packet;
+    ZeroMemory(&packet, sizeof packet);
+    packet.status = PEN_STATUS_IN_RANGE;
+    while (PacketReader.RunFlag) {
+        if (!ArmPacketEvent(event)) {
+            ShowStringMessage(App.MainWindow, IDS_CANNOT_START,
+                              IDS_ERROR_CAPTION, MB_ICONHAND);
+            return;
+        }
+        // Arming may reset the event; a stop that signalled it before then
+        // has already cleared RunFlag.
+        if (!PacketReader.RunFlag)
+            return;
+        WaitForPacket(event, &packet);
+        if (!PacketReader.RunFlag)
+            return;
+        if (!ReadPenPacket(&packet))
+            return;
+        if (!(packet.status & PEN_STATUS_IN_RANGE)) {
+            packet.x = PEN_NO_POSITION;
+            packet.y = PEN_NO_POSITION;
+        }
+        PostPenPacket(App.MainWindow, &packet);
+    }
+}
+
 DWORD WINAPI PacketReaderMain(LPVOID)
 {
+    if (!OpenDriverChannel()) {
+        AskMainWindowToClose();
+        return 1;
+    }
+    if (!EnableReporting(1)) {
+        CloseDriverChannel();
+        AskMainWindowToClose();
+        return 1;
+    }
+    SetExtents(TabletExtents.XMax, TabletExtents.YMax);
+    InterlockedExchange(&App.SettingsLoadAttempted, 1);
+    LoadSettings();
+
+    HANDLE event = CreateEventA(NULL, TRUE, FALSE, NULL);
+    if (!event) {
+        CloseDriverChannel();
+        AskMainWindowToClose();
+        return 1;
+    }
+    PublishPacketEvent(event);
+    RunPacketLoop(event);
+
+    ClosePacketEvent(event);
+    CloseDriverChannel();
+    AskMainWindowToClose();
     return 1;
 }
 
@@ -20,8 +132,9 @@ void StopPacketReader()
 {
     if (IsDriverChannelOpen())
         EnableReporting(0);
-    InterlockedExchange(&PacketReader.RunFlag, 0);
     EnterCriticalSection(&PacketReader.EventLock);
+    PacketReader.StopRequested = 1;
+    InterlockedExchange(&PacketReader.RunFlag, 0);
     if (PacketReader.PacketEvent)
         SetEvent(PacketReader.PacketEvent);
     LeaveCriticalSection(&PacketReader.EventLock);

@@ -8,19 +8,22 @@
 #define IDLE_POLL_MS 50
 
 struct PacketReaderState {
-    volatile LONG RunFlag;      // set when the reader's start is done
-    HANDLE PacketEvent;         // published for StopPacketReader; NULL when none
-    CRITICAL_SECTION EventLock; // orders signalling against closing the event
+    volatile LONG RunFlag;       // set when the reader's start is done
+    volatile LONG StopRequested; // StopPacketReader has run
+    HANDLE PacketEvent;          // published for StopPacketReader; NULL when none
+    CRITICAL_SECTION EventLock;  // orders signalling against closing the event
 };
 
 extern PacketReaderState PacketReader;
 
 void InitPacketReader();
 
-// Thread routine; returns 1 on every path.
+// Thread routine; returns 1 on every path.  Its last act is a synchronous
+// WM_CLOSE (wParam 1) to App.MainWindow.
 DWORD WINAPI PacketReaderMain(LPVOID);
 
 // UI thread: reporting off, RunFlag cleared, event signalled, handle released.
+// Does not wait for the reader to end.
 void StopPacketReader();
 
 #endif

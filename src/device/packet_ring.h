@@ -8,13 +8,19 @@
 #include <windows.h>
 #include "device/tablet_protocol.h"
 
+// Packets that may be pending at the main window without one being lost.
 #define PACKET_RING_SIZE 1024
 
-// Reader thread: posts a copy of the packet to the window.
+// Reader thread: posts a copy of the packet to the window as
+// WM_TABLET_PACKET (wParam 0); the result is PostMessageA's.
 BOOL PostPenPacket(HWND window, const PenPacket *packet);
 
 // UI thread: the packet a WM_TABLET_PACKET carries, or false for a message
-// the reader did not post.
+// the reader did not post, one already taken, or one whose slot the reader
+// has since reused.  lParam is only compared, never dereferenced.
 bool TakePostedPacket(LPARAM lParam, PenPacket *packet);
+
+// Forgets every pending packet (tests).
+void ResetPacketRing();
 
 #endif

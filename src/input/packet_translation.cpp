@@ -1,5 +1,99 @@
 #include "input/packet_translation.h"
+#include "input/button_actions.h"
+#include "os/os.h"
+#include "settings/settings_store.h"
+#include "settings/stored_values.h"
 
 PenButtonState ButtonState;
 
-void HandleTabletPacket(const PenPacket &) {}
+unsigned IntegerSquareRoot(unsigned value)
+{
+    // Bit by bit, from the highest power of four down: exact for every
+    // 32-bit value and free of floating point.
+    unsigned root = 0;
+    unsigned bit = 1u << 30;
+    while (bit > value)
+        bit >>= 2;
+    while (bit != 0) {
+        if (value >= root + bit) {
+            value -= root + bit;
+            root = (root >> 1) + bit;
+        } else {
+            root >>= 1;
+        }
+        bit >>= 2;
+    }
+    return root;
+}
+
+int CompressDisplacement(int displacement)
+{
+    // The magnitude in unsigned arithmetic, so that -2147483648 has one too.
+    unsigned magnitude = displacement < 0 ? 0u - (unsigned)displacement
+                                          : (unsigned)displacement;
+    int root = (int)IntegerSquareRoot(magnitude);  // at most 46340 here
+    return displacement < 0 ? -root : root;
+}
+
+namespace {
+
+void MovePointer(int x, int y)
+{
+    if (x == PEN_NO_POSITION || y == PEN_NO_POSITION)
+        return;
+    LockSettings();
+    LONG absolute = TabletSettings.AbsoluteMode;
+    UnlockSettings();
+    DWORD flags = MOUSEEVENTF_MOVE;
+    if (absolute) {
+        flags |= MOUSEEVENTF_ABSOLUTE;
+    } else {
+        x = CompressDisplacement(x);
+        y = CompressDisplacement(y);
+    }
+    OsMouseEvent(flags, (DWORD)x, (DWORD)y, 0, (ULONG_PTR)OsGetMessageExtraInfo());
+}
+
+int ReadActionCode(const SHORT *action)
+{
+    LockSettings();
+    SHORT code = *action;
+    UnlockSettings();
+    return code;
+}
+
+bool IsMouseActionCode(int code)
+{
+    return code >= ACTION_LEFT_CLICK && code <= ACTION_MIDDLE_DRAG;
+}
+
+// Acts on a press or release of one pen button; the code is looked up at
+// each edge, so a reload while the button is down decides the release.
+void TrackPenButton(LONG *down, bool pressed, const SHORT *action)
+{
+    if (pressed == (*down != 0))
+        return;
+    *down = pressed ? 1 : 0;
+    int code = ReadActionCode(action);
+    if (pressed) {
+        if (IsMouseActionCode(code))
+            PerformMouseAction(code, ACTION_PHASE_PRESS);
+        else
+            PerformKeyAction(code);
+    } else if (IsMouseActionCode(code)) {
+        PerformMouseAction(code, ACTION_PHASE_RELEASE);
+    }
+}
+
+}  // namespace
+
+void HandleTabletPacket(const PenPacket &packet)
+{
+    MovePointer(packet.x, packet.y);
+    TrackPenButton(&ButtonState.Button2Down,
+                   (packet.status & PEN_STATUS_BUTTON2) != 0,
+                   &TabletSettings.Button2Action);
+    TrackPenButton(&ButtonState.Button1Down,
+                   (packet.status & PEN_STATUS_BUTTON1) != 0,
+                   &TabletSettings.Button1Action);
+}

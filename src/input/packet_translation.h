@@ -12,7 +12,13 @@ struct PenButtonState {
 
 extern PenButtonState ButtonState;
 
-// The main window's handling of one WM_TABLET_PACKET.
+// The main window's handling of one WM_TABLET_PACKET: the pointer moves
+// first, then pen button 2's edge and pen button 1's edge are acted on.
 void HandleTabletPacket(const PenPacket &packet);
+
+// The largest r with r * r <= value.
+unsigned IntegerSquareRoot(unsigned value);
+// A relative displacement compressed to its signed integer square root.
+int CompressDisplacement(int displacement);
 
 #endif

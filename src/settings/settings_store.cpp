@@ -1,4 +1,10 @@
+// The settings key in HKEY_LOCAL_MACHINE, the in-memory settings and the
+// block handed to the driver.  Registry and driver calls run outside the
+// settings lock; the lock is held only while the settings are copied or
+// changed, so a load never shows another thread half-written settings.
 #include "settings/settings_store.h"
+#include "device/driver_channel.h"
+#include "device/hid_probe.h"
 
 TabletSettingsState TabletSettings;
 static CRITICAL_SECTION SettingsLock;
@@ -12,6 +18,8 @@ void InitSettingsStore()
     ResetTabletSettings();
 }
 
+// The block starts from the same values as the settings, so that a first run
+// without a key saves usable pen buttons and the whole tablet as its area.
 void ResetTabletSettings()
 {
     LockSettings();
@@ -21,9 +29,197 @@ void ResetTabletSettings()
     TabletSettings.Sensitivity = 4;
     TabletSettings.Button1Action = 2;
     TabletSettings.Button2Action = 1;
+    DriverSettingsBlock &block = TabletSettings.Block;
+    block.Sensitivity = 4;
+    block.Landscape = 0;
+    block.Absolute = 1;
+    block.WorkingArea = 1;
+    block.Button1 = 2;
+    block.Button2 = 1;
     UnlockSettings();
 }
 
-void LoadSettings() {}
-void SaveSettings() {}
-void ReloadButtonSettings() {}
+// One value as the registry gave it: present only when it is a REG_DWORD of
+// exactly four bytes.
+struct StoredValue {
+    bool Present;
+    DWORD Number;
+};
+
+static StoredValue ReadStoredValue(HKEY key, const char *name)
+{
+    StoredValue value = {false, 0};
+    DWORD type = REG_NONE;
+    DWORD number = 0;
+    DWORD size = sizeof number;
+    if (RegQueryValueExA(key, name, NULL, &type, (BYTE *)&number, &size) ==
+            ERROR_SUCCESS &&
+        type == REG_DWORD && size == sizeof number) {
+        value.Present = true;
+        value.Number = number;
+    }
+    return value;
+}
+
+static void WriteStoredValue(HKEY key, const char *name, DWORD number)
+{
+    RegSetValueExA(key, name, 0, REG_DWORD, (const BYTE *)&number, sizeof number);
+}
+
+static bool OpenSettingsKey(HKEY *key)
+{
+    return RegOpenKeyExA(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH, 0,
+                         KEY_ALL_ACCESS, key) == ERROR_SUCCESS;
+}
+
+// The values that share one read buffer, in the order they are read.
+enum SharedValue {
+    SHARED_ABSOLUTE,
+    SHARED_LANDSCAPE,
+    SHARED_SENSITIVITY,
+    SHARED_WORKING_AREA,
+    SHARED_START_X,
+    SHARED_START_Y,
+    SHARED_END_X,
+    SHARED_END_Y,
+    SHARED_VALUE_COUNT
+};
+
+static const char *const SharedValueNames[SHARED_VALUE_COUNT] = {
+    VALUE_ABSOLUTE, VALUE_LANDSCAPE, VALUE_SENSITIVITY, VALUE_WORKING_AREA,
+    VALUE_START_X,  VALUE_START_Y,   VALUE_END_X,       VALUE_END_Y};
+
+static void StoreSharedValue(TabletSettingsState *settings, int which, DWORD number)
+{
+    DriverSettingsBlock &block = settings->Block;
+    USHORT low = (USHORT)number;
+    switch (which) {
+    case SHARED_ABSOLUTE:
+        settings->AbsoluteMode = (LONG)number;
+        block.Absolute = low;
+        break;
+    case SHARED_LANDSCAPE:
+        settings->Orientation = (LONG)number;
+        block.Landscape = low;
+        break;
+    case SHARED_SENSITIVITY:
+        settings->Sensitivity = (LONG)number;
+        block.Sensitivity = low;
+        break;
+    case SHARED_WORKING_AREA: block.WorkingArea = low; break;
+    case SHARED_START_X: block.StartX = low; break;
+    case SHARED_START_Y: block.StartY = low; break;
+    case SHARED_END_X: block.EndX = low; break;
+    case SHARED_END_Y: block.EndY = low; break;
+    }
+}
+
+// A working-area end against the tablet's maximum on that axis.  A maximum
+// of 0 is not known (the tablet not yet found, or its report without that
+// value): the stored end is kept rather than destroyed.
+static USHORT LimitWorkingAreaEnd(USHORT end, LONG max, bool wholeTablet)
+{
+    if (max == 0)
+        return end;
+    if (wholeTablet || (LONG)end > max)
+        return (USHORT)max;
+    return end;
+}
+
+static void ApplyWorkingArea(DriverSettingsBlock *block)
+{
+    bool wholeTablet = block->WorkingArea == 1;
+    block->EndX = LimitWorkingAreaEnd(block->EndX, TabletExtents.XMax, wholeTablet);
+    block->EndY = LimitWorkingAreaEnd(block->EndY, TabletExtents.YMax, wholeTablet);
+}
+
+static void StoreButton1(TabletSettingsState *settings, DWORD number)
+{
+    settings->Button1Action = (SHORT)(USHORT)number;
+    settings->Block.Button1 = (BYTE)number;
+}
+
+static void StoreButton2(TabletSettingsState *settings, DWORD number)
+{
+    settings->Button2Action = (SHORT)(USHORT)number;
+    settings->Block.Button2 = (BYTE)number;
+}
+
+void LoadSettings()
+{
+    HKEY key;
+    if (!OpenSettingsKey(&key))
+        return;
+    StoredValue shared[SHARED_VALUE_COUNT];
+    for (int i = 0; i < SHARED_VALUE_COUNT; i++)
+        shared[i] = ReadStoredValue(key, SharedValueNames[i]);
+    StoredValue button1 = ReadStoredValue(key, VALUE_BUTTON1);
+    StoredValue button2 = ReadStoredValue(key, VALUE_BUTTON2);
+
+    LockSettings();
+    // A missing value takes the number read before it; before the first
+    // read that is the pointer mode in force, so a missing Absolute changes
+    // nothing.
+    DWORD buffer = (DWORD)TabletSettings.AbsoluteMode;
+    for (int i = 0; i < SHARED_VALUE_COUNT; i++) {
+        if (shared[i].Present)
+            buffer = shared[i].Number;
+        StoreSharedValue(&TabletSettings, i, buffer);
+    }
+    ApplyWorkingArea(&TabletSettings.Block);
+    if (button1.Present)
+        StoreButton1(&TabletSettings, button1.Number);
+    if (button2.Present)
+        StoreButton2(&TabletSettings, button2.Number);
+    DriverSettingsBlock block = TabletSettings.Block;
+    UnlockSettings();
+
+    SendSettingsBlock(&block);
+    RegCloseKey(key);
+}
+
+void SaveSettings()
+{
+    HKEY key;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH, 0, NULL,
+                        REG_OPTION_NON_VOLATILE, KEY_WRITE, NULL, &key,
+                        NULL) != ERROR_SUCCESS)
+        return;
+    LockSettings();
+    TabletSettingsState settings = TabletSettings;
+    UnlockSettings();
+
+    const DriverSettingsBlock &block = settings.Block;
+    WriteStoredValue(key, VALUE_ABSOLUTE, (DWORD)settings.AbsoluteMode);
+    WriteStoredValue(key, VALUE_LANDSCAPE, (DWORD)settings.Orientation);
+    WriteStoredValue(key, VALUE_SENSITIVITY, (DWORD)settings.Sensitivity);
+    WriteStoredValue(key, VALUE_BUTTON1, block.Button1);
+    WriteStoredValue(key, VALUE_BUTTON2, block.Button2);
+    WriteStoredValue(key, VALUE_START_X, block.StartX);
+    WriteStoredValue(key, VALUE_START_Y, block.StartY);
+    WriteStoredValue(key, VALUE_END_X, block.EndX);
+    WriteStoredValue(key, VALUE_END_Y, block.EndY);
+    WriteStoredValue(key, VALUE_WORKING_AREA, block.WorkingArea);
+    RegCloseKey(key);
+}
+
+void ReloadButtonSettings()
+{
+    HKEY key;
+    if (!OpenSettingsKey(&key))
+        return;
+    StoredValue button1 = ReadStoredValue(key, VALUE_BUTTON1);
+    StoredValue button2 = ReadStoredValue(key, VALUE_BUTTON2);
+    RegCloseKey(key);
+
+    // Both reads share a buffer that starts at 1.
+    DWORD buffer = 1;
+    LockSettings();
+    if (button1.Present)
+        buffer = button1.Number;
+    StoreButton1(&TabletSettings, buffer);
+    if (button2.Present)
+        buffer = button2.Number;
+    StoreButton2(&TabletSettings, buffer);
+    UnlockSettings();
+}

@@ -19,7 +19,8 @@ struct TabletSettingsState {
 extern TabletSettingsState TabletSettings;
 
 // The settings are read on the reader thread at start and on the UI thread
-// afterwards: every use of TabletSettings holds this lock, briefly.
+// afterwards: every use of TabletSettings holds this lock, briefly.  Nothing
+// that may block (registry, driver, windows) runs while it is held.
 void LockSettings();
 void UnlockSettings();
 
@@ -27,8 +28,12 @@ void InitSettingsStore();
 // Puts the starting values back (program start).
 void ResetTabletSettings();
 
+// Reads the stored values into TabletSettings and its block, then hands the
+// block to the driver.  Changes nothing when the key cannot be opened.
 void LoadSettings();
+// Writes the ten values (once, at shutdown or at the end of the session).
 void SaveSettings();
+// Reads the two pen-button values again, a missing one counting as 1.
 void ReloadButtonSettings();
 
 #endif

@@ -65,7 +65,10 @@ void OsSleep(DWORD ms)
 
 DWORD OsWaitForSingleObject(HANDLE handle, DWORD ms)
 {
+    // The deadline is fixed before the wait is seen to have begun, so a test
+    // that advances the clock once it sees the wait always ends it.
     LockClock();
+    LONG deadline = FakeClock.Now + (LONG)ms;
     FakeWaitRecord record = {handle, ms};
     FakeClock.Waits.push_back(record);
     InterlockedIncrement(&FakeClock.WaitsInProgress);
@@ -75,7 +78,6 @@ DWORD OsWaitForSingleObject(HANDLE handle, DWORD ms)
     if (ms == INFINITE) {
         result = WaitForSingleObject(handle, INFINITE);
     } else {
-        LONG deadline = FakeClock.Now + (LONG)ms;
         for (;;) {
             result = WaitForSingleObject(handle, 1);
             if (result != WAIT_TIMEOUT)

@@ -18,6 +18,10 @@ void ResetFakeHid()
     FakeHid.PreparsedGets = FakeHid.PreparsedFrees = 0;
     FakeHid.SetsCreated = FakeHid.SetsDestroyed = 0;
     FakeHid.DetailSizeFields.clear();
+    FakeHid.EnumFailsPastEnd = false;
+    FakeHid.EnumIndices.clear();
+    FakeHid.MostOpenAtEnum = FakeHid.MostPreparsedAtEnum = 0;
+    FakeHid.ValueCapsOffered.clear();
 }
 
 FakeHidDevice MakeFakeHidDevice(USHORT vendor, USHORT product, LONG xMax, LONG yMax)
@@ -96,8 +100,15 @@ BOOL OsSetupDiEnumDeviceInterfaces(HDEVINFO set, const GUID *, DWORD index,
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
+    FakeHid.EnumIndices.push_back(index);
+    int open = FakeHid.Opens - FakeHid.Closes;
+    int held = FakeHid.PreparsedGets - FakeHid.PreparsedFrees;
+    if (open > FakeHid.MostOpenAtEnum)
+        FakeHid.MostOpenAtEnum = open;
+    if (held > FakeHid.MostPreparsedAtEnum)
+        FakeHid.MostPreparsedAtEnum = held;
     if (index >= FakeHid.Devices.size()) {
-        SetLastError(ERROR_NO_MORE_ITEMS);
+        SetLastError(FakeHid.EnumFailsPastEnd ? ERROR_GEN_FAILURE : ERROR_NO_MORE_ITEMS);
         return FALSE;
     }
     if (FakeHid.Devices[index].EnumFails) {
@@ -217,6 +228,7 @@ NTSTATUS OsHidGetSpecificValueCaps(HIDP_REPORT_TYPE type, USAGE usagePage,
     size_t index;
     if (!PreparsedIndex(data, &index))
         return HIDP_STATUS_INVALID_PREPARSED_DATA;
+    FakeHid.ValueCapsOffered.push_back(*capsLength);
     const FakeHidDevice &d = FakeHid.Devices[index];
     bool found = type == HidP_Input && usagePage == 1 &&
                  ((usage == 0x30 && d.HasX) || (usage == 0x31 && d.HasY));

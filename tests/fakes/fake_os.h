@@ -116,6 +116,8 @@ struct FakeInputState {
 
 extern FakeInputState FakeInput;
 void ResetFakeInput();
+// Called with each event as it is recorded, when set; ResetFakeInput clears it.
+extern void (*FakeInputObserver)(const FakeInputEvent &event);
 
 // ---- HID devices -------------------------------------------------------------
 struct FakeHidDevice {
@@ -138,6 +140,11 @@ struct FakeHidState {
     int PreparsedGets, PreparsedFrees;
     int SetsCreated, SetsDestroyed;
     std::vector<DWORD> DetailSizeFields;  // cbSize the caller put in each detail record
+    bool EnumFailsPastEnd;  // past the last device: ERROR_GEN_FAILURE, not NO_MORE_ITEMS
+    std::vector<DWORD> EnumIndices;       // index of every SetupDiEnumDeviceInterfaces
+    int MostOpenAtEnum;       // most device handles open at one enumeration call
+    int MostPreparsedAtEnum;  // most preparsed data held at one enumeration call
+    std::vector<USHORT> ValueCapsOffered;  // capsLength offered to each value-caps query
 };
 
 extern FakeHidState FakeHid;

@@ -1,0 +1,33 @@
+/* Resource identifiers of the settings applet; shared by its resource
+   script, its code and its tests. */
+#ifndef PANEL_RESOURCE_H
+#define PANEL_RESOURCE_H
+
+#define IDI_PANEL             1
+
+#define IDS_PANEL_NAME        1
+#define IDS_PANEL_INFO        2
+
+#define IDD_PANEL             100
+
+#define IDC_MODE_ABSOLUTE     101
+#define IDC_MODE_RELATIVE     102
+#define IDC_ORIENT_LANDSCAPE  103
+#define IDC_ORIENT_PORTRAIT   104
+#define IDC_SENSITIVITY       105
+#define IDC_BUTTON1           106
+#define IDC_BUTTON2           107
+#define IDC_AREA_WHOLE        108
+#define IDC_AREA_PART         109
+#define IDC_START_X           110
+#define IDC_START_Y           111
+#define IDC_END_X             112
+#define IDC_END_Y             113
+#define IDC_TABLET_SIZE       114
+#define IDC_PANEL_MESSAGE     115
+#define IDC_APPLY             116
+
+/* The dialog's caption, by which it can be found. */
+#define PANEL_CAPTION         "USB Tablet"
+
+#endif

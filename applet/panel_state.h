@@ -1,0 +1,67 @@
+// The applet's process-wide state: what is stored, what the dialog showed
+// when it opened (or was last applied), and the tablet's size.
+#ifndef PANEL_STATE_H
+#define PANEL_STATE_H
+
+#include <windows.h>
+#include "panel_seams.h"
+
+// The ten stored values, in this order throughout the applet.
+enum PanelValue {
+    PANEL_ABSOLUTE,
+    PANEL_LANDSCAPE,
+    PANEL_SENSITIVITY,
+    PANEL_WORKING_AREA,
+    PANEL_START_X,
+    PANEL_START_Y,
+    PANEL_END_X,
+    PANEL_END_Y,
+    PANEL_BUTTON1,
+    PANEL_BUTTON2,
+    PANEL_VALUE_COUNT
+};
+
+extern const char *const PanelValueNames[PANEL_VALUE_COUNT];
+
+// The four working-area fields, in the order of their values.
+enum PanelAreaField { AREA_START_X, AREA_START_Y, AREA_END_X, AREA_END_Y, AREA_FIELD_COUNT };
+
+#define AREA_TEXT_SIZE 16
+// Largest number a working-area field can hold: the program keeps 16 bits.
+#define AREA_NUMBER_MAX 65535
+
+struct StoredSettings {
+    BOOL Present[PANEL_VALUE_COUNT];  // a REG_DWORD of that name exists
+    DWORD Number[PANEL_VALUE_COUNT];
+};
+
+// What the controls show.  -1 in a choice: nothing chosen (the stored value
+// is one no control can show).
+struct PanelShown {
+    int Absolute;        // 1 absolute, 0 relative, -1 neither
+    int Orientation;     // 0 landscape, 1 portrait, -1 neither
+    int Sensitivity;     // slider position
+    int Button1;         // action code 0..38, or -1
+    int Button2;
+    int WholeTablet;     // 1 whole tablet, 0 the fields below
+    char Area[AREA_FIELD_COUNT][AREA_TEXT_SIZE];
+};
+
+struct TabletMaxima {
+    BOOL Known;
+    LONG XMax;
+    LONG YMax;
+};
+
+struct PanelStateRecord {
+    HINSTANCE Instance;
+    StoredSettings Stored;
+    PanelShown Opened;     // what the controls showed at opening or the last Apply
+    BOOL SliderMoved;      // any slider notification since then
+    TabletMaxima Maxima;
+    PanelTestSeams Seams;  // all fields set: the real calls unless replaced
+};
+
+extern PanelStateRecord Panel;
+
+#endif
