@@ -4,6 +4,7 @@
 #include <cstring>
 #include "app/app_state.h"
 #include "device/driver_channel.h"
+#include "device/packet_ring.h"
 #include "fakes/fake_os.h"
 #include "res/resource.h"
 #include "settings/settings_store.h"
@@ -106,6 +107,13 @@ TEST_F(CommandsTest, WithoutAChannelNothingIsSentAndRelativeStaysAbsolute)
     ASSERT_EQ(1, CopySettings().AbsoluteMode);
     EXPECT_EQ(FALSE, Send(IDM_RELATIVE));
     EXPECT_EQ(1, CopySettings().AbsoluteMode);
+    // The pointer stays in absolute mode: the next pen packet moves it so.
+    PenPacket packet = {1000, 2000, 0, 0x80, 0};
+    ASSERT_TRUE(PostPenPacket(DialogHarness.Owner, &packet));
+    PumpPendingMessages();
+    ASSERT_EQ(1u, FakeInput.Events.size());
+    EXPECT_EQ((DWORD)(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE), FakeInput.Events[0].Flags);
+    EXPECT_EQ(1000u, FakeInput.Events[0].Dx);
     for (const SettingCommand &c : SettingCommands) {
         SetModeAndOrientation(1 - (LONG)c.Value, 1 - (LONG)c.Value);
         EXPECT_EQ(FALSE, Send(c.Id));
