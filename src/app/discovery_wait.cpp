@@ -1,6 +1,58 @@
 #include "app/discovery_wait.h"
+#include "app/app_state.h"
+#include "app/main_window.h"
+#include "device/hid_probe.h"
+#include "device/packet_reader.h"
+#include "os/os.h"
+#include "res/resource.h"
+#include "ui/tray_icon.h"
 
-// Not yet waiting: the program starts without looking for the tablet.
-void WaitForTablet(HWND) {}
+// The reader's initial stack commitment; the reserve stays the program's.
+#define READER_STACK_COMMIT 1024
 
-void DrainMessages() {}
+void WaitForTablet(HWND mainWindow)
+{
+    // Elapsed time, not a deadline: start + timeout wraps after 49.7 days of
+    // uptime, which would end the wait before its first probe.
+    DWORD start = OsGetTickCount();
+    bool found = false;
+    for (;;) {
+        if (OsGetTickCount() - start >= DISCOVERY_TIMEOUT_MS)
+            break;
+        DrainMessages();
+        if (App.ShutdownStarted)
+            return;  // a WM_CLOSE was handled in the drain
+        OsSleep(DISCOVERY_POLL_MS);
+        found = ProbeTablet();
+        if (found)
+            break;
+    }
+
+    if (!found) {
+        ShowStringMessage(mainWindow, IDS_NOT_CONNECTED, IDS_ERROR_CAPTION, MB_OK);
+        SendMessageA(mainWindow, WM_CLOSE, 1, 0);
+        return;
+    }
+
+    // The icon first: a refused add arms its retry and the start goes on.
+    AddTrayIcon(mainWindow, TRAY_ICON_ID,
+                LoadIconA(App.Instance, MAKEINTRESOURCEA(IDI_TABLET)), TRAY_TIP);
+    App.ReaderThread = CreateThread(NULL, READER_STACK_COMMIT, PacketReaderMain,
+                                    NULL, 0, NULL);
+    if (App.ReaderThread)
+        SetThreadPriority(App.ReaderThread, THREAD_PRIORITY_TIME_CRITICAL);
+}
+
+void DrainMessages()
+{
+    MSG msg;
+    while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            // Leave it for the main message loop.
+            PostQuitMessage((int)msg.wParam);
+            return;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}

@@ -1,8 +1,41 @@
 #include "ui/tray_icon.h"
 #include <shellapi.h>
+#include "app/app_state.h"
+#include "app/main_window.h"
 #include "os/os.h"
+#include "res/resource.h"
 
-BOOL AddTrayIcon(HWND, UINT, HICON, LPCSTR) { return FALSE; }
+// The first, 88-byte layout of the record (in the 32-bit build), which every
+// shell accepts.
+#ifndef _WIN64
+static_assert(NOTIFYICONDATAA_V1_SIZE == 88, "first NOTIFYICONDATAA layout");
+#endif
+
+BOOL AddTrayIcon(HWND owner, UINT id, HICON icon, LPCSTR tip)
+{
+    NOTIFYICONDATAA data;
+    ZeroMemory(&data, sizeof data);
+    data.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    data.hWnd = owner;
+    data.uID = id;
+    data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    data.uCallbackMessage = WM_TRAY_NOTIFY;
+    data.hIcon = icon;
+    // The first layout's tip field holds 64 characters with the zero.
+    if (tip)
+        lstrcpynA(data.szTip, tip, TRAY_TIP_FIELD);
+    else
+        data.szTip[0] = '\0';
+
+    BOOL added = OsShellNotifyIcon(NIM_ADD, &data);
+    if (!added) {
+        // The shell may not be up yet: try again later, keeping the icon.
+        OsSetTimer(owner, TRAY_RETRY_TIMER, TRAY_RETRY_MS);
+    } else if (icon) {
+        DestroyIcon(icon);  // the shell keeps its own copy
+    }
+    return added;
+}
 
 BOOL DeleteTrayIcon(HWND owner, UINT id)
 {
@@ -14,6 +47,20 @@ BOOL DeleteTrayIcon(HWND owner, UINT id)
     return OsShellNotifyIcon(NIM_DELETE, &data);
 }
 
-void HandleTrayTimer(HWND, WPARAM) {}
+void HandleTrayTimer(HWND window, WPARAM timerId)
+{
+    OsKillTimer(window, timerId);
+    // A retry that fires after the icon was removed at shutdown would leave
+    // an icon behind the ended program.
+    if (App.ShutdownStarted)
+        return;
+    AddTrayIcon(window, TRAY_ICON_ID,
+                LoadIconA(App.Instance, MAKEINTRESOURCEA(IDI_TABLET)), TRAY_TIP);
+}
 
-void HandleTrayNotify(HWND, WPARAM, LPARAM) {}
+void HandleTrayNotify(HWND, WPARAM, LPARAM lParam)
+{
+    // Only a left double-click does anything; no menu is shown.
+    if (lParam == WM_LBUTTONDBLCLK)
+        OsWinExec(PANEL_COMMAND, SW_SHOWNORMAL);
+}

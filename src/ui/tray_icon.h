@@ -8,6 +8,7 @@
 #define TRAY_RETRY_TIMER 1
 #define TRAY_RETRY_MS 10000
 #define TRAY_TIP "USB Tablet"
+#define TRAY_TIP_FIELD 64  /* tip field of the first layout, with its zero */
 #define PANEL_COMMAND "control.exe penpanel.cpl"
 
 BOOL AddTrayIcon(HWND owner, UINT id, HICON icon, LPCSTR tip);

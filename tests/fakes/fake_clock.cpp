@@ -3,6 +3,7 @@
 #include "fakes/fake_os.h"
 
 FakeClockState FakeClock;
+void (*FakeSleepHook)(DWORD now);
 static CRITICAL_SECTION ClockLock;
 static bool ClockLockReady;
 
@@ -27,6 +28,7 @@ void ResetFakeClock(DWORD now)
     FakeClock.Timers.clear();
     FakeClock.SetTimerCalls.clear();
     FakeClock.KillTimerCalls.clear();
+    FakeSleepHook = NULL;
     UnlockClock();
 }
 
@@ -60,6 +62,8 @@ void OsSleep(DWORD ms)
     FakeClock.Sleeps.push_back(ms);
     UnlockClock();
     AdvanceFakeClock(ms);
+    if (FakeSleepHook)
+        FakeSleepHook((DWORD)FakeClock.Now);
     Sleep(0);
 }
 

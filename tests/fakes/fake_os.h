@@ -71,6 +71,9 @@ void AdvanceFakeClock(DWORD ms);
 // wait and the count of waits begun has reached `count`.
 bool WaitForFakeWaits(size_t count, DWORD timeoutMs = 5000);
 size_t FakeWaitCount();
+// Called on the sleeping thread after each OsSleep has moved the clock on,
+// with the new tick count; NULL (the reset value) for none.
+extern void (*FakeSleepHook)(DWORD now);
 
 // ---- The shell, other programs and the user --------------------------------
 struct FakeNotifyCall {
@@ -98,6 +101,9 @@ struct FakeShellState {
 extern FakeShellState FakeShell;
 void ResetFakeShell();
 std::vector<FakeMessageBoxCall> CopyFakeMessageBoxes();
+// Called on the calling thread before each OsShellNotifyIcon is answered;
+// NULL (the reset value) for none.
+extern void (*FakeNotifyHook)(DWORD message, const NOTIFYICONDATAA *data);
 
 // ---- Synthetic input ---------------------------------------------------------
 struct FakeInputEvent {

@@ -3,6 +3,7 @@
 #include <cstring>
 
 FakeShellState FakeShell;
+void (*FakeNotifyHook)(DWORD message, const NOTIFYICONDATAA *data);
 static CRITICAL_SECTION ShellLock;
 static bool ShellLockReady;
 static std::vector<std::pair<HWND, UINT>> ShownIcons;
@@ -26,6 +27,7 @@ void ResetFakeShell()
     FakeShell.WinExecCalls.clear();
     FakeShell.MessageBoxes.clear();
     ShownIcons.clear();
+    FakeNotifyHook = NULL;
     UnlockShell();
 }
 
@@ -39,6 +41,8 @@ std::vector<FakeMessageBoxCall> CopyFakeMessageBoxes()
 
 BOOL OsShellNotifyIcon(DWORD message, NOTIFYICONDATAA *data)
 {
+    if (FakeNotifyHook)
+        FakeNotifyHook(message, data);
     LockShell();
     FakeNotifyCall call;
     ZeroMemory(&call.Data, sizeof call.Data);
