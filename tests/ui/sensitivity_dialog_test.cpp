@@ -147,7 +147,6 @@ TEST_F(SensitivityDialogTest, MoveAwayAndBackThenCancelPutsBackTheOpeningValue)
 TEST_F(SensitivityDialogTest, EveryNotificationOfTheSliderIsSentAndReportedToTheOwner)
 {
     SetCurrentSensitivity(20);
-    HWND owner = DialogHarness.Owner;
     HWND opened = NULL;
     RunDialogSteps({
         [&](HWND dialog) {
@@ -175,7 +174,6 @@ TEST_F(SensitivityDialogTest, EveryNotificationOfTheSliderIsSentAndReportedToThe
         EXPECT_EQ((WPARAM)opened, m.WParam);
         EXPECT_EQ(0, m.LParam);
     }
-    (void)owner;
 }
 
 TEST_F(SensitivityDialogTest, ScrollFromAnotherControlIsOnlyReportedToTheOwner)
