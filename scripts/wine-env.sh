@@ -45,7 +45,19 @@ start_wine_env() {
     # The server must be up before any other Wine process of the prefix, and
     # stay up between programs (drivers live in it).
     "$WINESERVER" -k >/dev/null 2>&1 || true
+    "$WINESERVER" -w >/dev/null 2>&1 || true
     mkdir -p "$WINEPREFIX"
+    # The virtual tablet's drivers of this build (tools/), copied while no
+    # driver is loaded: Wine starts the virtual bus with the server, and a
+    # loaded driver file cannot be replaced from inside.
+    local drivers="$WINEPREFIX/drive_c/windows/system32/drivers" sys
+    if [ -d "$drivers" ]; then
+        for sys in "$BUILD_DIR"/tools/*.sys; do
+            if [ -f "$sys" ] && ! cmp -s "$sys" "$drivers/${sys##*/}"; then
+                cp "$sys" "$drivers/${sys##*/}"
+            fi
+        done
+    fi
     "$WINESERVER" -p </dev/null >"$WINE_LOG" 2>&1
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         echo "Creating the Wine prefix $WINEPREFIX (first time only)..."
