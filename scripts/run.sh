@@ -16,6 +16,8 @@ source "$ROOT/scripts/wine-env.sh"
 start_wine_env
 echo "Installing the virtual tablet into $WINEPREFIX..."
 "$ROOT/scripts/install-virtual-tablet.sh"
+# The settings applet that a double-click on the notification icon opens.
+"$ROOT/scripts/install-applet.sh" "$BUILD_DIR"
 ctl() { "$WINE" "$BUILD_DIR/tools/vtabletctl.exe" "$@" </dev/null 2>>"$BUILD_DIR/virtual-tablet.log" | tr -d '\r'; }
 echo "Running $BUILD_DIR/stylohid.exe (DISPLAY=$DISPLAY)"
 "$WINE" "$BUILD_DIR/stylohid.exe" </dev/null >"$BUILD_DIR/stylohid.log" 2>&1 &
