@@ -23,7 +23,7 @@ int main(int argc, char **argv)
         fprintf(stderr, "usage: yardstick STOP-EVENT-NAME\n");
         return 2;
     }
-    HANDLE stop = OpenEventA(SYNCHRONIZE, FALSE, argv[1]);
+    HANDLE stop = CreateEventA(NULL, TRUE, FALSE, argv[1]);  // opened when it exists
     HANDLE device = CreateFileA(TABLET_DEVICE_PATH, GENERIC_READ | GENERIC_WRITE,
                                 0, NULL, OPEN_EXISTING, 0, NULL);
     if (!stop || device == INVALID_HANDLE_VALUE) {
