@@ -61,7 +61,10 @@ bool PacketOfMove(const SeenMove &move, unsigned *number);
 std::vector<VTabletStamp> ReadStamps(unsigned first, unsigned end);
 std::vector<VTabletLogEntry> ReadLogSince(unsigned first);
 unsigned LogTotal();
-double ProcessCpuMs(HANDLE process);
+// The Linux process id of the newest process of this name in this Wine
+// prefix, 0 if none; its CPU time (user and system) in ms, -1 if unknown.
+unsigned FindUnixProcess(const char *name);
+double UnixProcessCpuMs(unsigned unixPid);
 
 // bench_report.cpp
 void AnalyseRun(RunResult *run, const std::vector<VTabletStamp> &stamps,

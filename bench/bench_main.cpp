@@ -18,6 +18,7 @@
 static struct {
     std::string BuildFolder;  // holds stylohid.exe, with a trailing backslash
     HANDLE YardstickStop;
+    unsigned ContenderUnixPid;  // for its CPU time
     double RunSeconds;
     double OverloadRate;
 } Bench;
@@ -82,6 +83,9 @@ static bool StartContender(bool program, PROCESS_INFORMATION *process)
         return false;
     }
     Sleep(500);
+    Bench.ContenderUnixPid = FindUnixProcess(program ? "stylohid.exe" : "yardstick.exe");
+    if (!Bench.ContenderUnixPid)
+        fprintf(stderr, "bench: the contender's Linux process not found: no CPU time\n");
     return true;
 }
 
@@ -123,7 +127,7 @@ static RunResult RunAtRate(const PROCESS_INFORMATION &process, double rate,
     unsigned first = NextPacketNumber();
     size_t firstMove = CountSeenMoves();
     unsigned firstLog = LogTotal();
-    double cpuBefore = ProcessCpuMs(process.hProcess);
+    double cpuBefore = UnixProcessCpuMs(Bench.ContenderUnixPid);
 
     LONGLONG start = Now();
     unsigned sent = 0;
@@ -150,7 +154,7 @@ static RunResult RunAtRate(const PROCESS_INFORMATION &process, double rate,
         seen = CountSeenMoves();
         Sleep(300);
     } while (CountSeenMoves() != seen);
-    double cpuAfter = ProcessCpuMs(process.hProcess);
+    double cpuAfter = UnixProcessCpuMs(Bench.ContenderUnixPid);
 
     std::vector<VTabletStamp> stamps = ReadStamps(first, NextPacketNumber());
     AnalyseRun(&run, stamps, SeenMovesFrom(firstMove), first);

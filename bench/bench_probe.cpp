@@ -4,6 +4,9 @@
 #include "bench.h"
 
 #include <stdio.h>
+#include <stdlib.h>
+
+#include <string>
 
 static struct {
     CRITICAL_SECTION Lock;
@@ -195,15 +198,89 @@ unsigned LogTotal()
     return state.LogTotal;
 }
 
-double ProcessCpuMs(HANDLE process)
+// Wine's GetProcessTimes answers with the caller's own times whatever
+// process it is asked about, so the contender's CPU time is read from
+// Linux's /proc: the process of that name whose WINEPREFIX is this one's.
+static std::string ReadWholeFile(const std::string &path)
 {
-    FILETIME created, exited, kernel, user;
-    if (!GetProcessTimes(process, &created, &exited, &kernel, &user))
+    std::string text;
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              NULL, OPEN_EXISTING, 0, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return text;
+    char chunk[4096];
+    DWORD got = 0;
+    while (ReadFile(file, chunk, sizeof chunk, &got, NULL) && got > 0)
+        text.append(chunk, got);
+    CloseHandle(file);
+    return text;
+}
+
+// Fields of /proc/<pid>/stat after the parenthesised name: field 3 is the
+// first; 14 utime, 15 stime, 22 starttime.
+static bool ReadStatFields(unsigned unixPid, unsigned long long fields[23])
+{
+    char path[64];
+    snprintf(path, sizeof path, "Z:\\proc\\%u\\stat", unixPid);
+    std::string stat = ReadWholeFile(path);
+    size_t close = stat.rfind(')');
+    if (close == std::string::npos)
+        return false;
+    const char *p = stat.c_str() + close + 2;
+    for (int field = 3; field <= 22; field++) {
+        while (*p == ' ')
+            p++;
+        if (field == 3) {
+            fields[3] = 0;
+            p++;
+            continue;
+        }
+        char *end;
+        fields[field] = strtoull(p, &end, 10);
+        if (end == p)
+            return false;
+        p = end;
+    }
+    return true;
+}
+
+unsigned FindUnixProcess(const char *name)
+{
+    char prefix[MAX_PATH] = "";
+    GetEnvironmentVariableA("WINEPREFIX", prefix, sizeof prefix);
+    std::string wanted = std::string("WINEPREFIX=") + prefix;
+    wanted.push_back('\0');
+    unsigned best = 0;
+    unsigned long long bestStart = 0;
+    WIN32_FIND_DATAA entry;
+    HANDLE find = FindFirstFileA("Z:\\proc\\*", &entry);
+    if (find == INVALID_HANDLE_VALUE)
+        return 0;
+    do {
+        char *end;
+        unsigned long pid = strtoul(entry.cFileName, &end, 10);
+        if (*end || pid == 0)
+            continue;
+        std::string base = std::string("Z:\\proc\\") + entry.cFileName + "\\";
+        std::string comm = ReadWholeFile(base + "comm");
+        if (comm != std::string(name) + "\n")
+            continue;
+        if (prefix[0] && ReadWholeFile(base + "environ").find(wanted) == std::string::npos)
+            continue;
+        unsigned long long fields[23];
+        if (ReadStatFields((unsigned)pid, fields) && fields[22] >= bestStart) {
+            bestStart = fields[22];
+            best = (unsigned)pid;
+        }
+    } while (FindNextFileA(find, &entry));
+    FindClose(find);
+    return best;
+}
+
+double UnixProcessCpuMs(unsigned unixPid)
+{
+    unsigned long long fields[23];
+    if (!unixPid || !ReadStatFields(unixPid, fields))
         return -1;
-    ULARGE_INTEGER k, u;
-    k.LowPart = kernel.dwLowDateTime;
-    k.HighPart = kernel.dwHighDateTime;
-    u.LowPart = user.dwLowDateTime;
-    u.HighPart = user.dwHighDateTime;
-    return (double)(k.QuadPart + u.QuadPart) / 1e4;
+    return (double)(fields[14] + fields[15]) * 10.0;  // clock ticks of 10 ms
 }
