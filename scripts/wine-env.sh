@@ -56,4 +56,22 @@ start_wine_env() {
         [ -f "$WINEPREFIX/system.reg" ] && break
         sleep 0.1
     done
+    # Xvfb has no window manager, and Wine waits 2 s for one whenever a
+    # managed window is hidden (a notification icon removed, for one): let
+    # Wine manage its windows itself there.  On the user's display, the
+    # window manager does.  Wine's explorer reads the setting when it starts:
+    # after a change the server is started again.
+    local managed="" key='HKCU\Software\Wine\X11 Driver' change=()
+    grep -q '^"Managed"="N"' "$WINEPREFIX/user.reg" 2>/dev/null && managed=N
+    if [ -n "$XVFB_PID" ] && [ "$managed" != N ]; then
+        change=(add "$key" /v Managed /d N /f)
+    elif [ -z "$XVFB_PID" ] && [ "$managed" = N ]; then
+        change=(delete "$key" /v Managed /f)
+    fi
+    if [ ${#change[@]} -gt 0 ]; then
+        "$WINE" reg "${change[@]}" </dev/null >>"$WINE_LOG" 2>&1 || true
+        "$WINESERVER" -k >/dev/null 2>&1 || true
+        "$WINESERVER" -w >/dev/null 2>&1 || true
+        "$WINESERVER" -p </dev/null >>"$WINE_LOG" 2>&1
+    fi
 }

@@ -1,6 +1,6 @@
-// The real executable, started as its own process: it stays resident with an
-// invisible window of class "stylohid", a later copy replaces it, and it ends
-// with exit code 0 when told to close.
+// The real executable, started as its own process without a tablet: it waits
+// resident with an invisible window of class "stylohid", a later copy replaces
+// it, and it ends with exit code 0 when told to close.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <string>
@@ -74,17 +74,21 @@ void EndProgram(PROCESS_INFORMATION &pi)
     CloseHandle(pi.hThread);
 }
 
-TEST(ProgramProcess, StaysResidentInvisibleAndEndsWithZeroOnCloseCommand)
+TEST(ProgramProcess, WaitsResidentAndInvisibleAndServesTheCloseCommandMeanwhile)
 {
     ASSERT_EQ(0, CountProgramWindows());
     PROCESS_INFORMATION pi = StartProgram();
     HWND window = WaitForProgramWindow(pi.dwProcessId);
     ASSERT_TRUE(window != NULL);
     EXPECT_FALSE(IsWindowVisible(window));
-    Sleep(300);
-    EXPECT_EQ((DWORD)WAIT_TIMEOUT, WaitForSingleObject(pi.hProcess, 0));  // resident
+    // No tablet here: the program waits for one, and has not given up.
+    EXPECT_EQ((DWORD)WAIT_TIMEOUT, WaitForSingleObject(pi.hProcess, 1000));
+    EXPECT_TRUE(FindWindowA("#32770", "Vellum USB Tablet Driver Error") == NULL);
 
-    PostMessageA(window, WM_COMMAND, IDM_CLOSE, 0);
+    // Sent as another program sends it: served while the wait goes on.
+    DWORD_PTR result = 0;
+    EXPECT_NE(0, SendMessageTimeoutA(window, WM_COMMAND, IDM_CLOSE, 0, SMTO_NORMAL,
+                                     20000, &result));
     EXPECT_EQ(0u, WaitForExit(pi));
     EXPECT_EQ(0, CountProgramWindows());
     EndProgram(pi);

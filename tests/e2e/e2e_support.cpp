@@ -48,7 +48,7 @@ bool WaitFor(const std::function<bool()> &done, DWORD timeoutMs)
             return true;
         if (GetTickCount() - start >= timeoutMs)
             return done();
-        Sleep(20);
+        Sleep(10);
     }
 }
 
