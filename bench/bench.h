@@ -29,7 +29,7 @@ struct RunResult {
     double P50, P99, Max;   // queue to move, microseconds
     double ReadP50;         // queue to read, microseconds
     double MoveAfterReadP50;// read to move, microseconds
-    double Carried;         // moves per second of feeding
+    double Carried;         // moves per second while packets were fed
     double CpuMsPer1000;    // CPU time of the contender per 1000 moves, ms
     double RequestsPerPacket; // driver requests of the contender per packet read
 };
@@ -68,7 +68,8 @@ double UnixProcessCpuMs(unsigned unixPid);
 
 // bench_report.cpp
 void AnalyseRun(RunResult *run, const std::vector<VTabletStamp> &stamps,
-                const std::vector<SeenMove> &moves, unsigned firstNumber);
+                const std::vector<SeenMove> &moves, unsigned firstNumber,
+                LONGLONG feedEnd);
 void PrintReport(const ContenderResult &program, const ContenderResult &yardstick);
 
 #endif

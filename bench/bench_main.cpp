@@ -146,7 +146,8 @@ static RunResult RunAtRate(const PROCESS_INFORMATION &process, double rate,
         double wait = ((double)sent / rate - elapsed) * 1000.0;
         Sleep(wait > tickMs ? (DWORD)wait : tickMs);
     }
-    run.Seconds = TicksToMicroseconds(Now() - start) / 1e6;
+    LONGLONG feedEnd = Now();
+    run.Seconds = TicksToMicroseconds(feedEnd - start) / 1e6;
     WaitUntil(QueueEmpty, 5000);
     // The last moves may still be on their way.
     size_t seen;
@@ -157,7 +158,7 @@ static RunResult RunAtRate(const PROCESS_INFORMATION &process, double rate,
     double cpuAfter = UnixProcessCpuMs(Bench.ContenderUnixPid);
 
     std::vector<VTabletStamp> stamps = ReadStamps(first, NextPacketNumber());
-    AnalyseRun(&run, stamps, SeenMovesFrom(firstMove), first);
+    AnalyseRun(&run, stamps, SeenMovesFrom(firstMove), first, feedEnd);
     if (cpuBefore >= 0 && cpuAfter >= 0 && run.Moves)
         run.CpuMsPer1000 = (cpuAfter - cpuBefore) * 1000.0 / run.Moves;
     else

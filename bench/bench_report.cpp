@@ -15,8 +15,10 @@ static double Percentile(std::vector<double> values, double p)
 }
 
 void AnalyseRun(RunResult *run, const std::vector<VTabletStamp> &stamps,
-                const std::vector<SeenMove> &moves, unsigned firstNumber)
+                const std::vector<SeenMove> &moves, unsigned firstNumber,
+                LONGLONG feedEnd)
 {
+    unsigned movesWhileFed = 0;
     size_t count = stamps.size();
     std::vector<LONGLONG> movedAt(count, 0);
     run->Moves = run->StrayMoves = 0;
@@ -35,6 +37,8 @@ void AnalyseRun(RunResult *run, const std::vector<VTabletStamp> &stamps,
             continue;  // seen twice: the first counts
         at = m.At;
         run->Moves++;
+        if (m.At <= feedEnd)
+            movesWhileFed++;
         if (any && number < last)
             run->InOrder = false;
         last = number;
@@ -64,7 +68,9 @@ void AnalyseRun(RunResult *run, const std::vector<VTabletStamp> &stamps,
     run->Max = total.empty() ? -1 : *std::max_element(total.begin(), total.end());
     run->ReadP50 = Percentile(toRead, 0.50);
     run->MoveAfterReadP50 = Percentile(afterRead, 0.50);
-    run->Carried = run->Seconds > 0 ? run->Moves / run->Seconds : 0;
+    // Only the moves made while packets were fed: the queue left at the end
+    // drains afterwards.
+    run->Carried = run->Seconds > 0 ? movesWhileFed / run->Seconds : 0;
 }
 
 static void PrintRow(const char *label, double a, double b, const char *format)
