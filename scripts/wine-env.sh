@@ -58,21 +58,10 @@ start_wine_env() {
             fi
         done
     fi
-    "$WINESERVER" -p </dev/null >"$WINE_LOG" 2>&1
-    if [ ! -f "$WINEPREFIX/system.reg" ]; then
-        echo "Creating the Wine prefix $WINEPREFIX (first time only)..."
-    fi
-    "$WINE" wineboot -u </dev/null >>"$WINE_LOG" 2>&1 || true
-    # wineboot returns before the prefix is written; wait for explorer.
-    for _ in $(seq 200); do
-        [ -f "$WINEPREFIX/system.reg" ] && break
-        sleep 0.1
-    done
     # Xvfb has no window manager, and Wine waits 2 s for one whenever a
     # managed window is hidden (a notification icon removed, for one): let
     # Wine manage its windows itself there.  On the user's display, the
-    # window manager does.  Wine's explorer reads the setting when it starts:
-    # after a change the server is started again.
+    # window manager does.  Wine's explorer reads the setting when it starts.
     local managed="" key='HKCU\Software\Wine\X11 Driver' change=()
     grep -q '^"Managed"="N"' "$WINEPREFIX/user.reg" 2>/dev/null && managed=N
     if [ -n "$XVFB_PID" ] && [ "$managed" != N ]; then
@@ -80,10 +69,18 @@ start_wine_env() {
     elif [ -z "$XVFB_PID" ] && [ "$managed" = N ]; then
         change=(delete "$key" /v Managed /f)
     fi
-    if [ ${#change[@]} -gt 0 ]; then
-        "$WINE" reg "${change[@]}" </dev/null >>"$WINE_LOG" 2>&1 || true
-        "$WINESERVER" -k >/dev/null 2>&1 || true
+    # A new prefix, or a setting to change: done with a server that ends
+    # with its last program, so that waiting for it means the prefix is
+    # complete and written before the persistent server takes over.
+    if [ ! -f "$WINEPREFIX/system.reg" ] || [ ${#change[@]} -gt 0 ]; then
+        [ -f "$WINEPREFIX/system.reg" ] ||
+            echo "Creating the Wine prefix $WINEPREFIX (first time only)..."
+        "$WINE" wineboot -u </dev/null >"$WINE_LOG" 2>&1 || true
+        if [ ${#change[@]} -gt 0 ]; then
+            "$WINE" reg "${change[@]}" </dev/null >>"$WINE_LOG" 2>&1 || true
+        fi
         "$WINESERVER" -w >/dev/null 2>&1 || true
-        "$WINESERVER" -p </dev/null >>"$WINE_LOG" 2>&1
     fi
+    "$WINESERVER" -p </dev/null >>"$WINE_LOG" 2>&1
+    "$WINE" wineboot </dev/null >>"$WINE_LOG" 2>&1 || true
 }

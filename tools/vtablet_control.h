@@ -40,6 +40,11 @@
    later request and open of "\\.\USBTablet" fails; 0: back again. */
 #define IOCTL_VTABLET_UNPLUG         TABLET_CTL_CODE(0x906)
 
+/* in: u32 first packet number; out: VTabletStamp array, the packets queued
+   from that number on whose stamps still are kept, oldest first.  Packets
+   are numbered from 0 in the order queued (IOCTL_VTABLET_RESET restarts). */
+#define IOCTL_VTABLET_READ_STAMPS    TABLET_CTL_CODE(0x907)
+
 #define VTABLET_QUEUE_CAPACITY 1024
 #define VTABLET_LOG_CAPACITY   16384
 #define VTABLET_MAX_RULES      16
@@ -93,6 +98,17 @@ typedef struct VTabletLogEntry {
     unsigned OutputLength;
     unsigned char Input[32]; /* the first 32 input bytes */
 } VTabletLogEntry;
+
+/* When a packet was queued and when IOCTL_TABLET_READ_PACKET handed it out,
+   in KeQueryPerformanceCounter ticks (QueryPerformanceCounter's clock). */
+#define VTABLET_STAMP_CAPACITY 65536
+typedef struct VTabletStamp {
+    unsigned Number;
+    int X, Y;
+    unsigned Read;          /* 1 once handed out */
+    long long QueuedAt;
+    long long ReadAt;       /* 0 while not handed out */
+} VTabletStamp;
 
 /* --- vtabbus.sys, "\\.\VTabletBus" ------------------------------------ */
 

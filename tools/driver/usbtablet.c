@@ -30,6 +30,9 @@ static struct {
     VTabletState State;
     PenPacket Queue[VTABLET_QUEUE_CAPACITY];
     unsigned QueueHead;
+    unsigned QueueNumber[VTABLET_QUEUE_CAPACITY]; /* stamp number of each */
+    VTabletStamp *Stamps; /* ring indexed by packet number */
+    unsigned StampTotal;  /* number the next queued packet gets */
     VTabletLogEntry *Log;
     FailRule Rules[VTABLET_MAX_RULES];
     BOOLEAN TabletLinked; /* "\\.\USBTablet" can be opened */
@@ -83,6 +86,42 @@ static void AppendLogLocked(unsigned code, NTSTATUS status, const void *in,
     if (in)
         RtlCopyMemory(e->Input, in,
                       inLength < sizeof e->Input ? inLength : sizeof e->Input);
+}
+
+/* Time stamps of the packets, for benchmarks. */
+static void StampQueuedLocked(unsigned slot, const PenPacket *packet)
+{
+    unsigned number = Driver.StampTotal++;
+    VTabletStamp *t = &Driver.Stamps[number % VTABLET_STAMP_CAPACITY];
+    Driver.QueueNumber[slot] = number;
+    t->Number = number;
+    t->X = packet->x;
+    t->Y = packet->y;
+    t->Read = 0;
+    t->QueuedAt = KeQueryPerformanceCounter(NULL).QuadPart;
+    t->ReadAt = 0;
+}
+
+static void StampReadLocked(unsigned number)
+{
+    VTabletStamp *t = &Driver.Stamps[number % VTABLET_STAMP_CAPACITY];
+    if (t->Number != number)
+        return;
+    t->Read = 1;
+    t->ReadAt = KeQueryPerformanceCounter(NULL).QuadPart;
+}
+
+static ULONG_PTR CopyStampsLocked(unsigned first, void *buffer, ULONG outLength)
+{
+    unsigned oldest = Driver.StampTotal > VTABLET_STAMP_CAPACITY
+                          ? Driver.StampTotal - VTABLET_STAMP_CAPACITY : 0;
+    unsigned room = outLength / sizeof(VTabletStamp);
+    unsigned n = 0;
+    if (first < oldest)
+        first = oldest;
+    for (unsigned number = first; number < Driver.StampTotal && n < room; number++, n++)
+        ((VTabletStamp *)buffer)[n] = Driver.Stamps[number % VTABLET_STAMP_CAPACITY];
+    return n * sizeof(VTabletStamp);
 }
 
 /* The status a test asked this request to fail with, or STATUS_SUCCESS. */
@@ -265,6 +304,7 @@ static NTSTATUS DispatchTabletControl(IRP *irp, IO_STACK_LOCATION *stack)
             } else if (PacketReadyLocked()) {
                 RtlCopyMemory(buffer, &Driver.Queue[Driver.QueueHead],
                               sizeof(PenPacket));
+                StampReadLocked(Driver.QueueNumber[Driver.QueueHead]);
                 Driver.QueueHead = (Driver.QueueHead + 1) % VTABLET_QUEUE_CAPACITY;
                 s->Queued--;
                 s->Delivered++;
@@ -330,6 +370,7 @@ static NTSTATUS DispatchTestControl(IRP *irp, IO_STACK_LOCATION *stack)
         s->LogTotal = 0;
         s->RefuseOpen = s->Unplugged = 0;
         Driver.QueueHead = 0;
+        Driver.StampTotal = 0;
         RtlZeroMemory(Driver.Rules, sizeof Driver.Rules);
         dropEvent = TRUE;
         break;
@@ -344,6 +385,8 @@ static NTSTATUS DispatchTestControl(IRP *irp, IO_STACK_LOCATION *stack)
             }
             Driver.Queue[(Driver.QueueHead + s->Queued) % VTABLET_QUEUE_CAPACITY] =
                 packets[i];
+            StampQueuedLocked((Driver.QueueHead + s->Queued) % VTABLET_QUEUE_CAPACITY,
+                              &packets[i]);
             s->Queued++;
         }
         if (count && PacketReadyLocked())
@@ -397,6 +440,12 @@ static NTSTATUS DispatchTestControl(IRP *irp, IO_STACK_LOCATION *stack)
         information = n * sizeof(VTabletLogEntry);
         break;
     }
+    case IOCTL_VTABLET_READ_STAMPS:
+        if (inLength < sizeof(ULONG))
+            status = STATUS_INVALID_PARAMETER;
+        else
+            information = CopyStampsLocked(*(const ULONG *)buffer, buffer, outLength);
+        break;
     default:
         status = STATUS_INVALID_DEVICE_REQUEST;
         break;
@@ -476,6 +525,9 @@ static void WINAPI DriverUnload(DRIVER_OBJECT *driver)
     if (Driver.Log)
         ExFreePoolWithTag(Driver.Log, POOL_TAG);
     Driver.Log = NULL;
+    if (Driver.Stamps)
+        ExFreePoolWithTag(Driver.Stamps, POOL_TAG);
+    Driver.Stamps = NULL;
 }
 
 static NTSTATUS CreateNamedDevice(DRIVER_OBJECT *driver, const WCHAR *deviceName,
@@ -506,8 +558,12 @@ NTSTATUS WINAPI DriverEntry(DRIVER_OBJECT *driver, UNICODE_STRING *registry)
     ResetSettings();
     Driver.Log = (VTabletLogEntry *)ExAllocatePoolWithTag(
         NonPagedPool, VTABLET_LOG_CAPACITY * sizeof(VTabletLogEntry), POOL_TAG);
-    if (!Driver.Log)
+    Driver.Stamps = (VTabletStamp *)ExAllocatePoolWithTag(
+        NonPagedPool, VTABLET_STAMP_CAPACITY * sizeof(VTabletStamp), POOL_TAG);
+    if (!Driver.Log || !Driver.Stamps) {
+        DriverUnload(driver);
         return STATUS_INSUFFICIENT_RESOURCES;
+    }
 
     driver->MajorFunction[IRP_MJ_CREATE] = DispatchCreate;
     driver->MajorFunction[IRP_MJ_CLEANUP] = DispatchCleanup;

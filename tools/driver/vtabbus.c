@@ -62,7 +62,7 @@ static USHORT PutItem(UCHAR *out, USHORT at, UCHAR tag, ULONG value, int size)
 
 /* A pen in a Digitizer application collection: tip, barrel, secondary
    barrel and in-range bits, then X and Y (Generic Desktop, 32 bits each,
-   0..maximum) unless the spec asks for none. */
+   0..maximum) unless the device is described without them. */
 static void BuildReportDescriptor(Child *child)
 {
     UCHAR *d = child->Report;

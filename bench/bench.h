@@ -1,0 +1,75 @@
+// The benchmark's records: what one contender (the program or the yardstick)
+// did in one timed run, and the probes that measure it.
+#ifndef BENCH_H
+#define BENCH_H
+
+#include <windows.h>
+
+#include <vector>
+
+#include "vtablet_client.h"
+
+// A pointer move seen by the low-level mouse hook of this process.
+struct SeenMove {
+    LONGLONG At;  // QueryPerformanceCounter
+    LONG X, Y;    // screen pixels
+};
+
+// One timed run at a fixed packet rate.
+struct RunResult {
+    double Rate;            // packets per second offered
+    double Seconds;         // length of the feeding
+    unsigned Queued;        // packets queued on the virtual tablet
+    unsigned Read;          // handed out by the driver
+    unsigned DroppedByQueue;// never read: dropped by the driver's full queue
+    unsigned LostAfterRead; // read but no move seen
+    unsigned Moves;         // moves matched to a packet
+    unsigned StrayMoves;    // moves matching no packet of the run
+    bool InOrder;           // moves came in the order of the packets
+    double P50, P99, Max;   // queue to move, microseconds
+    double ReadP50;         // queue to read, microseconds
+    double MoveAfterReadP50;// read to move, microseconds
+    double Carried;         // moves per second while packets were fed
+    double CpuMsPer1000;    // CPU time of the contender per 1000 moves, ms
+    double RequestsPerPacket; // driver requests of the contender per packet read
+};
+
+struct IdleResult {
+    double WakesOutOfRange;     // per second, -1: not measured
+    double WakesInRangeStill;   // per second
+};
+
+struct ContenderResult {
+    const char *Name;
+    std::vector<RunResult> Runs;
+    IdleResult Idle;
+};
+
+// bench_probe.cpp
+void StartMoveHook();
+void StopMoveHook();
+size_t CountSeenMoves();
+std::vector<SeenMove> SeenMovesFrom(size_t first);
+LONGLONG Now();
+double TicksToMicroseconds(LONGLONG ticks);
+// Packets are numbered from 0 after each reset of the virtual tablet; packet
+// k sits at its own screen pixel, so a move names its packet.
+void ResetPacketNumbers();
+unsigned NextPacketNumber();
+bool QueueNumberedPackets(unsigned count, DWORD status);
+bool PacketOfMove(const SeenMove &move, unsigned *number);
+std::vector<VTabletStamp> ReadStamps(unsigned first, unsigned end);
+std::vector<VTabletLogEntry> ReadLogSince(unsigned first);
+unsigned LogTotal();
+// The Linux process id of the newest process of this name in this Wine
+// prefix, 0 if none; its CPU time (user and system) in ms, -1 if unknown.
+unsigned FindUnixProcess(const char *name);
+double UnixProcessCpuMs(unsigned unixPid);
+
+// bench_report.cpp
+void AnalyseRun(RunResult *run, const std::vector<VTabletStamp> &stamps,
+                const std::vector<SeenMove> &moves, unsigned firstNumber,
+                LONGLONG feedEnd);
+void PrintReport(const ContenderResult &program, const ContenderResult &yardstick);
+
+#endif

@@ -1,0 +1,284 @@
+// The benchmark: the real program, then the yardstick, against the same
+// virtual tablet in the same session.  For each: timed runs at fixed packet
+// rates and one above what the machine carries, then the reader's wake-ups
+// with the pen out of range and in range and still.  Prints one table.
+//
+//   bench.exe [seconds-per-run] [overload-rate]
+#include "bench.h"
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string>
+
+#include "post_counter.h"
+#include "settings/stored_values.h"
+
+#define STOP_EVENT_NAME "StylohidBenchYardstickStop"
+
+static struct {
+    std::string BuildFolder;  // holds stylohid.exe, with a trailing backslash
+    HANDLE YardstickStop;
+    unsigned ContenderUnixPid;  // for its CPU time
+    double RunSeconds;
+    double OverloadRate;
+} Bench;
+
+static std::string FolderOfThisProgram(int levelsUp)
+{
+    char path[MAX_PATH];
+    GetModuleFileNameA(NULL, path, sizeof path);
+    std::string folder = path;
+    for (int up = 0; up < levelsUp; up++)
+        folder.erase(folder.find_last_of("\\/"));
+    return folder + "\\";
+}
+
+static bool WaitUntil(bool (*done)(), DWORD timeoutMs)
+{
+    DWORD start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start >= timeoutMs)
+            return false;
+        Sleep(20);
+    }
+    return true;
+}
+
+static bool EventArmed()
+{
+    VTabletState state;
+    return GetVirtualTabletState(&state) && state.EventArmed;
+}
+
+static bool QueueEmpty()
+{
+    VTabletState state;
+    return GetVirtualTabletState(&state) && state.Queued == 0;
+}
+
+static bool StartContender(bool program, PROCESS_INFORMATION *process)
+{
+    std::string exe, command;
+    if (program) {
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH);  // starting values: absolute
+        exe = Bench.BuildFolder + "stylohid.exe";
+        command = "stylohid.exe";
+    } else {
+        exe = Bench.BuildFolder + "bench\\yardstick.exe";
+        command = "yardstick.exe " STOP_EVENT_NAME;
+        ResetEvent(Bench.YardstickStop);
+    }
+    STARTUPINFOA startup;
+    ZeroMemory(&startup, sizeof startup);
+    startup.cb = sizeof startup;
+    std::string line = command;
+    if (!CreateProcessA(exe.c_str(), &line[0], NULL, NULL, FALSE, 0, NULL,
+                        Bench.BuildFolder.c_str(), &startup, process)) {
+        fprintf(stderr, "bench: cannot start %s (%lu)\n", exe.c_str(), GetLastError());
+        return false;
+    }
+    if (!WaitUntil(EventArmed, 120000)) {
+        fprintf(stderr, "bench: %s never armed the driver's event\n", exe.c_str());
+        TerminateProcess(process->hProcess, 1);
+        return false;
+    }
+    Sleep(500);
+    Bench.ContenderUnixPid = FindUnixProcess(program ? "stylohid.exe" : "yardstick.exe");
+    if (!Bench.ContenderUnixPid)
+        fprintf(stderr, "bench: the contender's Linux process not found: no CPU time\n");
+    return true;
+}
+
+static void StopContender(bool program, PROCESS_INFORMATION *process)
+{
+    if (program) {
+        HWND window = FindWindowA(MAIN_WINDOW_CLASS, NULL);
+        if (window)
+            PostMessageA(window, WM_CLOSE, 0, 0);
+    } else {
+        SetEvent(Bench.YardstickStop);
+    }
+    if (WaitForSingleObject(process->hProcess, 10000) != WAIT_OBJECT_0) {
+        fprintf(stderr, "bench: the contender did not end; ended by force\n");
+        TerminateProcess(process->hProcess, 1);
+    }
+    CloseHandle(process->hProcess);
+    CloseHandle(process->hThread);
+}
+
+static unsigned CountRequests(const std::vector<VTabletLogEntry> &log, DWORD processId,
+                              unsigned code)
+{
+    unsigned n = 0;
+    for (const VTabletLogEntry &e : log)
+        if (e.ProcessId == processId && (code == 0 || e.Code == code))
+            n++;
+    return n;
+}
+
+// Feeds packets at rate for the run's length, tickMs apart in batches of
+// what is due, then lets the contender drain the queue.
+static RunResult RunAtRate(const PROCESS_INFORMATION &process, double rate,
+                           DWORD tickMs)
+{
+    RunResult run;
+    ZeroMemory(&run, sizeof run);
+    run.Rate = rate;
+    unsigned first = NextPacketNumber();
+    size_t firstMove = CountSeenMoves();
+    unsigned firstLog = LogTotal();
+    double cpuBefore = UnixProcessCpuMs(Bench.ContenderUnixPid);
+
+    LONGLONG start = Now();
+    unsigned sent = 0;
+    for (;;) {
+        double elapsed = TicksToMicroseconds(Now() - start) / 1e6;
+        if (elapsed >= Bench.RunSeconds)
+            break;
+        unsigned due = (unsigned)(elapsed * rate) + 1;
+        if (due > sent) {
+            QueueNumberedPackets(due - sent, PEN_STATUS_IN_RANGE);
+            sent = due;
+        }
+        // Asleep until the next packet is due (at least tickMs): the
+        // feeder's own wake-ups and requests cost the contender as little
+        // as a tablet's would.
+        double wait = ((double)sent / rate - elapsed) * 1000.0;
+        Sleep(wait > tickMs ? (DWORD)wait : tickMs);
+    }
+    LONGLONG feedEnd = Now();
+    run.Seconds = TicksToMicroseconds(feedEnd - start) / 1e6;
+    WaitUntil(QueueEmpty, 5000);
+    // The last moves may still be on their way.
+    size_t seen;
+    do {
+        seen = CountSeenMoves();
+        Sleep(300);
+    } while (CountSeenMoves() != seen);
+    double cpuAfter = UnixProcessCpuMs(Bench.ContenderUnixPid);
+
+    std::vector<VTabletStamp> stamps = ReadStamps(first, NextPacketNumber());
+    AnalyseRun(&run, stamps, SeenMovesFrom(firstMove), first, feedEnd);
+    if (cpuBefore >= 0 && cpuAfter >= 0 && run.Moves)
+        run.CpuMsPer1000 = (cpuAfter - cpuBefore) * 1000.0 / run.Moves;
+    else
+        run.CpuMsPer1000 = -1;
+    std::vector<VTabletLogEntry> log = ReadLogSince(firstLog);
+    unsigned logged = (unsigned)log.size();
+    if (logged && log.front().Sequence == firstLog && run.Read)
+        run.RequestsPerPacket =
+            (double)CountRequests(log, process.dwProcessId, 0) / run.Read;
+    else
+        run.RequestsPerPacket = -1;  // the log wrapped
+    fprintf(stderr, "bench:   %.0f/s: %u queued, %u read, %u moves, p50 %.0f us\n",
+            rate, run.Queued, run.Read, run.Moves, run.P50);
+    return run;
+}
+
+static struct {
+    HANDLE Mapping;
+    PostCounter *Counter;
+    HMODULE Module;
+    HOOKPROC Hook;
+} Posts;
+
+static void PreparePostCounter()
+{
+    Posts.Mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, NULL, PAGE_READWRITE, 0,
+                                       sizeof(PostCounter), POST_COUNTER_NAME);
+    if (Posts.Mapping)
+        Posts.Counter = (PostCounter *)MapViewOfFile(Posts.Mapping, FILE_MAP_WRITE, 0,
+                                                     0, sizeof(PostCounter));
+    std::string dll = Bench.BuildFolder + "bench\\post_counter.dll";
+    Posts.Module = LoadLibraryA(dll.c_str());
+    if (Posts.Module)
+        Posts.Hook = (HOOKPROC)(void *)GetProcAddress(Posts.Module, POST_COUNTER_HOOK);
+    if (!Posts.Counter || !Posts.Hook)
+        fprintf(stderr, "bench: no post counter; out-of-range wake-ups not measured\n");
+}
+
+// Wake-ups of the contender's reader per second over 5 s, after one packet
+// with this status.  Every wake-up of the yardstick ends in a read (logged by
+// the driver); every wake-up of the program's reader ends in one post to its
+// window, counted by post_counter.dll in the program's UI thread.
+static double CountWakeUps(bool program, const PROCESS_INFORMATION &process,
+                           DWORD status)
+{
+    HHOOK hook = NULL;
+    if (program) {
+        if (!Posts.Counter || !Posts.Hook)
+            return -1;
+        DWORD thread = GetWindowThreadProcessId(FindWindowA(MAIN_WINDOW_CLASS, NULL), NULL);
+        hook = SetWindowsHookExA(WH_GETMESSAGE, Posts.Hook, Posts.Module, thread);
+        if (!hook)
+            return -1;
+    }
+    QueueNumberedPackets(1, status);
+    Sleep(1000);
+    unsigned firstLog = LogTotal();
+    LONG firstPosts = Posts.Counter ? Posts.Counter->Posts : 0;
+    LONGLONG start = Now();
+    Sleep(5000);
+    double seconds = TicksToMicroseconds(Now() - start) / 1e6;
+    LONG posts = Posts.Counter ? Posts.Counter->Posts - firstPosts : 0;
+    std::vector<VTabletLogEntry> log = ReadLogSince(firstLog);
+    unsigned reads = CountRequests(log, process.dwProcessId, IOCTL_TABLET_READ_PACKET);
+    if (hook)
+        UnhookWindowsHookEx(hook);
+    if (program && posts == 0 && Posts.Counter && Posts.Counter->Posts == 0)
+        return -1;  // the hook never ran in the program: nothing was measured
+    return (program ? (double)posts : (double)reads) / seconds;
+}
+
+static bool StartRun(bool program, PROCESS_INFORMATION *process)
+{
+    ResetVirtualTablet();
+    ResetPacketNumbers();
+    return StartContender(program, process);
+}
+
+int main(int argc, char **argv)
+{
+    Bench.RunSeconds = argc > 1 ? atof(argv[1]) : 10;
+    Bench.OverloadRate = argc > 2 ? atof(argv[2]) : 2000;
+    Bench.BuildFolder = FolderOfThisProgram(2);
+    Bench.YardstickStop = CreateEventA(NULL, TRUE, FALSE, STOP_EVENT_NAME);
+    SetPriorityClass(GetCurrentProcess(), HIGH_PRIORITY_CLASS);
+    StartMoveHook();
+    PreparePostCounter();
+
+    // Each contender starts afresh for each run, and the two take turns, so
+    // that a change in the machine's load falls on both alike.
+    ContenderResult results[2];
+    results[0].Name = "stylohid";
+    results[1].Name = "yardstick";
+    for (ContenderResult &c : results)
+        c.Idle.WakesOutOfRange = c.Idle.WakesInRangeStill = -1;
+    const double rates[3] = {133, 266, Bench.OverloadRate};
+    const DWORD ticks[3] = {1, 1, 10};
+    for (int r = 0; r < 3; r++) {
+        for (int c = 0; c < 2; c++) {
+            bool program = c == 0;
+            fprintf(stderr, "bench: %s at %.0f/s\n", results[c].Name, rates[r]);
+            PROCESS_INFORMATION process;
+            if (!StartRun(program, &process))
+                return 1;
+            results[c].Runs.push_back(RunAtRate(process, rates[r], ticks[r]));
+            StopContender(program, &process);
+        }
+    }
+    for (int c = 0; c < 2; c++) {
+        bool program = c == 0;
+        fprintf(stderr, "bench: %s idle\n", results[c].Name);
+        PROCESS_INFORMATION process;
+        if (!StartRun(program, &process))
+            return 1;
+        results[c].Idle.WakesOutOfRange = CountWakeUps(program, process, 0);
+        results[c].Idle.WakesInRangeStill =
+            CountWakeUps(program, process, PEN_STATUS_IN_RANGE);
+        StopContender(program, &process);
+    }
+    StopMoveHook();
+    PrintReport(results[0], results[1]);
+    return 0;
+}
