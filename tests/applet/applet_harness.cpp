@@ -3,50 +3,6 @@
 #include "panel_resource.h"
 #include "settings/stored_values.h"
 
-SavedRegistryKey SaveSettingsKey()
-{
-    SavedRegistryKey saved;
-    saved.Existed = false;
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH, 0, KEY_READ, &key) !=
-        ERROR_SUCCESS)
-        return saved;
-    saved.Existed = true;
-    for (DWORD index = 0;; index++) {
-        char name[256];
-        DWORD nameSize = sizeof name;
-        BYTE data[1024];
-        DWORD dataSize = sizeof data;
-        DWORD type = 0;
-        if (RegEnumValueA(key, index, name, &nameSize, NULL, &type, data,
-                          &dataSize) != ERROR_SUCCESS)
-            break;
-        saved.Values.push_back({name, type, std::vector<BYTE>(data, data + dataSize)});
-    }
-    RegCloseKey(key);
-    return saved;
-}
-
-void DeleteSettingsKey()
-{
-    RegDeleteKeyA(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH);
-}
-
-void RestoreSettingsKey(const SavedRegistryKey &saved)
-{
-    DeleteSettingsKey();
-    if (!saved.Existed)
-        return;
-    HKEY key;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH, 0, NULL, 0,
-                        KEY_WRITE, NULL, &key, NULL) != ERROR_SUCCESS)
-        return;
-    for (const SavedRegistryValue &value : saved.Values)
-        RegSetValueExA(key, value.Name.c_str(), 0, value.Type, value.Data.data(),
-                       (DWORD)value.Data.size());
-    RegCloseKey(key);
-}
-
 static void PutStoredValue(const char *name, DWORD type, const void *data, DWORD size)
 {
     HKEY key;

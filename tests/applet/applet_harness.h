@@ -11,21 +11,8 @@
 #include <vector>
 #include <gtest/gtest.h>
 #include "panel_seams.h"
+#include "settings/settings_key_guard.h"
 
-struct SavedRegistryValue {
-    std::string Name;
-    DWORD Type;
-    std::vector<BYTE> Data;
-};
-
-struct SavedRegistryKey {
-    bool Existed;
-    std::vector<SavedRegistryValue> Values;
-};
-
-SavedRegistryKey SaveSettingsKey();
-void RestoreSettingsKey(const SavedRegistryKey &saved);
-void DeleteSettingsKey();
 void PutStoredDword(const char *name, DWORD number);
 void PutStoredString(const char *name, const char *text);
 // True with the number when the value exists as a REG_DWORD.
@@ -63,7 +50,7 @@ protected:
     // dialog did not open.
     void WithDialog(const std::function<void(HWND)> &script);
 
-    SavedRegistryKey Saved;
+    SettingsKeyGuard Saved;
     HMODULE Module = NULL;
     APPLET_PROC Applet = NULL;
     SetPanelTestSeamsProc SetSeams = NULL;

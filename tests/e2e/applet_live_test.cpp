@@ -11,55 +11,6 @@
 
 namespace {
 
-struct SavedValue {
-    std::string Name;
-    DWORD Type;
-    std::vector<BYTE> Data;
-};
-
-struct SavedKey {
-    bool Existed;
-    std::vector<SavedValue> Values;
-};
-
-SavedKey SaveKey()
-{
-    SavedKey saved = {false, {}};
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH, 0, KEY_READ, &key) !=
-        ERROR_SUCCESS)
-        return saved;
-    saved.Existed = true;
-    for (DWORD index = 0;; index++) {
-        char name[256];
-        DWORD nameSize = sizeof name;
-        BYTE data[1024];
-        DWORD dataSize = sizeof data;
-        DWORD type = 0;
-        if (RegEnumValueA(key, index, name, &nameSize, NULL, &type, data, &dataSize) !=
-            ERROR_SUCCESS)
-            break;
-        saved.Values.push_back({name, type, std::vector<BYTE>(data, data + dataSize)});
-    }
-    RegCloseKey(key);
-    return saved;
-}
-
-void RestoreKey(const SavedKey &saved)
-{
-    DeleteSettingsKey();
-    if (!saved.Existed)
-        return;
-    HKEY key;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH, 0, NULL, 0, KEY_WRITE,
-                        NULL, &key, NULL) != ERROR_SUCCESS)
-        return;
-    for (const SavedValue &value : saved.Values)
-        RegSetValueExA(key, value.Name.c_str(), 0, value.Type, value.Data.data(),
-                       (DWORD)value.Data.size());
-    RegCloseKey(key);
-}
-
 // What the dialog's timer does once the dialog is up: button 1 set to
 // Ctrl+C and OK pressed.
 struct PanelRun {
@@ -104,13 +55,13 @@ void CALLBACK ChooseCtrlCAndConfirm(HWND, UINT, UINT_PTR timer, DWORD)
 }
 
 struct AppletWithProgram : Program {
-    SavedKey Saved = {false, {}};
+    SettingsKeyGuard Saved = {false, {}};
     HMODULE Applet = NULL;
     APPLET_PROC Entry = NULL;
 
     void SetUp() override
     {
-        Saved = SaveKey();
+        Saved = SaveSettingsKey();
         Program::SetUp();
     }
     void TearDown() override
@@ -120,7 +71,7 @@ struct AppletWithProgram : Program {
         if (Applet)
             FreeLibrary(Applet);
         Program::TearDown();
-        RestoreKey(Saved);
+        RestoreSettingsKey(Saved);
     }
     void LoadApplet()
     {

@@ -297,21 +297,6 @@ void EndStrayPrograms()
     CloseHandle(snapshot);
 }
 
-void DeleteSettingsKey()
-{
-    RegDeleteKeyA(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH);
-}
-
-bool SettingsKeyExists()
-{
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH, 0, KEY_READ, &key) !=
-        ERROR_SUCCESS)
-        return false;
-    RegCloseKey(key);
-    return true;
-}
-
 void WriteSetting(const char *name, DWORD value)
 {
     HKEY key;

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "settings/settings_key_guard.h"
 #include "vtablet_client.h"
 
 // The build folder (the one holding stylohid.exe), with a trailing backslash.
@@ -70,9 +71,8 @@ bool CloseProgram(ProgramRun &run, DWORD timeoutMs);
 // Ends every stylohid.exe left by an earlier test.
 void EndStrayPrograms();
 
-// Registry key of the settings under HKEY_LOCAL_MACHINE.
-void DeleteSettingsKey();
-bool SettingsKeyExists();
+// Registry key of the settings under HKEY_LOCAL_MACHINE (saved, restored,
+// deleted and tested for with the helpers of settings_key_guard.h).
 void WriteSetting(const char *name, DWORD value);
 bool ReadSetting(const char *name, DWORD *value);
 
