@@ -35,6 +35,12 @@
 /* The class name by which other programs find the running program. */
 #define MAIN_WINDOW_CLASS "stylohid"
 
+/* Where the installed program is started at every logon: a value of this
+   name under HKEY_LOCAL_MACHINE's Run key, holding the program's quoted
+   path.  The installed command tool lives in the same folder. */
+#define RUN_KEY_PATH   "Software\\Microsoft\\Windows\\CurrentVersion\\Run"
+#define RUN_VALUE_NAME "stylohid"
+
 /* Pen-button action codes.  Any value outside 0..ACTION_CODE_LAST does nothing. */
 enum ActionCode {
     ACTION_NONE = 0,
