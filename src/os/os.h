@@ -1,9 +1,9 @@
 // The thin boundary to the world outside the program and to time: the
 // driver device, HID enumeration, the settings key in the registry, input
 // injection, the shell, message boxes, the clock, sleeps, timed waits and
-// timers.  The executable links
-// os_win32.cpp, which forwards each call unchanged; the unit tests link fakes
-// that record the calls and run on a simulated clock.
+// timers.  The executable links os_win32.cpp, which forwards each call
+// unchanged; the unit tests link fakes that record the calls and run on a
+// simulated clock (the registry's fakes reach the real registry).
 #ifndef OS_H
 #define OS_H
 
