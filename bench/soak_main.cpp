@@ -22,8 +22,15 @@
 #define FIRST_SAMPLE_MS 60000    // the first look at the program's resources
 #define ANSWER_MS 10000          // longest wait for the program to answer
 
+#define SETTLE_PACKETS 16000      // a packet this far behind the newest has moved or is lost
+
 // Packets of the run, by number.
-enum PacketKind : BYTE { PACKET_IN_RANGE, PACKET_OUT_OF_RANGE, PACKET_MOVED };
+enum PacketKind : BYTE {
+    PACKET_IN_RANGE,      // with a position; not yet seen read or moved
+    PACKET_OUT_OF_RANGE,  // without: it moves nothing
+    PACKET_READ,          // with a position, read by the program, not yet moved
+    PACKET_MOVED
+};
 
 static struct {
     std::string BuildFolder;
@@ -36,6 +43,7 @@ static struct {
     std::vector<BYTE> Packets;      // PacketKind of each packet queued
     bool OutOfRange;                // the feeder queues packets without position
     unsigned QueueFailures;
+    unsigned Settled;               // packets below this number have been looked up
     volatile LONG StopFeeding;
 
     unsigned Moves, Stray, OutOfOrder, Duplicates;
@@ -66,7 +74,7 @@ static void ServeMoves()
             Soak.Stray++;
             continue;
         }
-        if (Soak.Packets[number] == PACKET_MOVED) {
+        if (Soak.Packets[number] == PACKET_MOVED) {  // coalesced or repeated
             Soak.Duplicates++;
             continue;
         }
@@ -78,6 +86,24 @@ static void ServeMoves()
             Soak.HighestMoved = number;
         Soak.AnyMoved = true;
     }
+    LeaveCriticalSection(&Soak.Lock);
+}
+
+// Looks up in the driver's stamps whether the unmoved packets with a
+// position below end were read by the program at all.
+static void NoteReadPackets(unsigned end)
+{
+    EnterCriticalSection(&Soak.Lock);
+    unsigned first = Soak.Settled;
+    LeaveCriticalSection(&Soak.Lock);
+    if (end <= first)
+        return;
+    std::vector<VTabletStamp> stamps = ReadStamps(first, end);
+    EnterCriticalSection(&Soak.Lock);
+    for (const VTabletStamp &t : stamps)
+        if (t.Read && Soak.Packets[t.Number] == PACKET_IN_RANGE)
+            Soak.Packets[t.Number] = PACKET_READ;
+    Soak.Settled = end;
     LeaveCriticalSection(&Soak.Lock);
 }
 
@@ -292,18 +318,21 @@ static void PrintSampleRow(const char *label, bool haveA, unsigned long a, bool 
 static void PrintReport(double minutes, const ResourceSample &first, const ResourceSample &last,
                         const VTabletState &driver)
 {
-    unsigned sent = (unsigned)Soak.Packets.size(), inRange = 0, lost = 0;
+    unsigned sent = (unsigned)Soak.Packets.size(), inRange = 0, neverRead = 0, unmoved = 0;
     for (BYTE kind : Soak.Packets) {
         inRange += kind != PACKET_OUT_OF_RANGE;
-        lost += kind == PACKET_IN_RANGE;
+        neverRead += kind == PACKET_IN_RANGE;
+        unmoved += kind == PACKET_READ;
     }
     printf("\nsoak: %.1f min at %d packets/s\n", minutes, SOAK_RATE);
     printf("  %-40s %14u\n", "packets sent", sent);
     printf("  %-40s %14u\n", "  with a position (pen in range)", inRange);
     printf("  %-40s %14u\n", "  without (around the mode switches)", sent - inRange);
     printf("  %-40s %14u\n", "moves seen", Soak.Moves);
-    printf("  %-40s %14u\n", "lost (a position, no move)", lost);
-    printf("  %-40s %14u\n", "dropped by the driver's full queue", driver.Dropped);
+    printf("  %-40s %14u\n", "lost (a position, no move)", neverRead + unmoved);
+    printf("  %-40s %14u\n", "  never read by the program", neverRead);
+    printf("  %-40s %14u\n", "  read by the program, no move", unmoved);
+    printf("  %-40s %14u\n", "dropped by the driver's full queue (any)", driver.Dropped);
     printf("  %-40s %14u\n", "out of order", Soak.OutOfOrder);
     printf("  %-40s %14u\n", "stray moves (no packet of the run)", Soak.Stray);
     printf("  %-40s %14u\n", "packets that failed to queue (batches)", Soak.QueueFailures);
@@ -393,6 +422,11 @@ int main(int argc, char **argv)
             nextAction += ACTION_PERIOD_MS / 3;
         }
         ServeMoves();
+        EnterCriticalSection(&Soak.Lock);
+        unsigned queued = (unsigned)Soak.Packets.size();
+        LeaveCriticalSection(&Soak.Lock);
+        if (queued >= Soak.Settled + 2 * SETTLE_PACKETS)
+            NoteReadPackets(queued - SETTLE_PACKETS);
         if (WaitForSingleObject(Soak.Process.hProcess, 0) == WAIT_OBJECT_0) {
             fprintf(stderr, "soak: the program ended by itself\n");
             break;
@@ -405,6 +439,7 @@ int main(int argc, char **argv)
     WaitUntil(QueueEmpty, 5000);
     MovesCaughtUp((unsigned)Soak.Packets.size(), 5000);
     ServeMoves();
+    NoteReadPackets((unsigned)Soak.Packets.size());
     ResourceSample last = SampleResources();
     VTabletState driver;
     ZeroMemory(&driver, sizeof driver);

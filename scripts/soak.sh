@@ -10,16 +10,8 @@
 #
 #   ./scripts/soak.sh [minutes]   (default 10)
 set -euo pipefail
-ROOT="$(cd "$(dirname "$0")/.." && pwd)"
-"$ROOT/scripts/install-deps.sh"
-export BUILD_DIR="$("$ROOT/scripts/build.sh")"
-source "$ROOT/scripts/wine-arch.sh"
-# Apart from the tests' and the benchmark's prefixes.
-export WINEPREFIX="$BUILD_DIR/soak-prefix"
-source "$ROOT/scripts/wine-env.sh"
-start_wine_env
+MEASURE_PREFIX=soak-prefix
+source "$(dirname "$0")/measure-env.sh"
 echo "Soak in $BUILD_DIR ($WIN_ARCH under Wine, DISPLAY=$DISPLAY), ${1:-10} min"
-"$ROOT/scripts/install-virtual-tablet.sh"
-windows_path() { echo "Z:$1" | tr / '\\'; }
 "$WINE" "$(windows_path "$BUILD_DIR/bench/soak.exe")" "$@" </dev/null 2>"$BUILD_DIR/soak.log" |
     tr -d '\r'
