@@ -9,7 +9,12 @@
 #   tests/package/check-tables.sh PACKAGE.msi
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/../.." && pwd)"
-msi="$1"
+msi="$(realpath "$1")"
+# msiinfo writes the streams of a table it exports (Binary/...) into the
+# working folder.
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work"
 problems=0
 fail() { echo "FAIL: $*"; problems=$((problems + 1)); }
 table() { msiinfo export "$msi" "$1" | tr -d '\r' | tail -n +4; }
