@@ -199,6 +199,8 @@ TEST(Package, InstallUpgradeDowngradeAndRemove)
     std::string run;
     EXPECT_TRUE(ReadString(RUN_KEY_PATH, RUN_VALUE_NAME, &run));
     EXPECT_EQ(run, "\"" + program + "\"");
+    EXPECT_NE(InstalledCtl("status").Out.find("Start at logon: " + run + "\n"),
+              std::string::npos);
     EXPECT_EQ(SettingsKeyAclProblem(), "");
     EXPECT_EQ(InstalledEntries(), std::vector<std::string>{PACKAGE_VERSION});
     EXPECT_FALSE(SameContent(program, BuildFolder() + "stylohid.exe"));  // stripped
