@@ -43,8 +43,7 @@ static void ShowTabletSize(HWND dialog)
                  (long)Panel.Maxima.XMax, (long)Panel.Maxima.YMax);
     else
         snprintf(text, sizeof text,
-                 "The tablet is not connected: its size is not known, "
-                 "the outline is not to scale.");
+                 "The tablet is not connected: outline not to scale.");
     SetDlgItemTextA(dialog, IDC_TABLET_SIZE, text);
 }
 
@@ -103,8 +102,10 @@ static void ReadSettings(HWND dialog, PanelShown *shown)
         GetDlgItemTextA(dialog, AreaFieldIds[field], shown->Area[field], AREA_TEXT_SIZE);
 }
 
-// The fields of the whole tablet: 0, 0 and the maxima, when they are known;
-// else the ends stay as they are.
+// The fields of the whole tablet: 0, 0 and the maxima.  Where the maxima are
+// not known, the ends go back to what is stored: a number typed there goes
+// with the part of the tablet, and is not left greyed where it could be
+// refused and not put right.
 static void ShowWholeTabletFields(HWND dialog)
 {
     SetDlgItemTextA(dialog, IDC_START_X, "0");
@@ -115,6 +116,9 @@ static void ShowWholeTabletFields(HWND dialog)
         SetDlgItemTextA(dialog, IDC_END_X, text);
         snprintf(text, sizeof text, "%ld", (long)Panel.Maxima.YMax);
         SetDlgItemTextA(dialog, IDC_END_Y, text);
+    } else {
+        SetDlgItemTextA(dialog, IDC_END_X, Panel.Opened.Area[AREA_END_X]);
+        SetDlgItemTextA(dialog, IDC_END_Y, Panel.Opened.Area[AREA_END_Y]);
     }
 }
 

@@ -388,6 +388,27 @@ TEST_F(AppletTest, WholeTabletStartsAtZeroAndEndsAtTheTabletsMaxima)
     EXPECT_EQ(1, ReloadsReceived);
 }
 
+TEST_F(AppletTest, WithoutTheTabletWholeTabletPutsBackTheStoredEnds)
+{
+    StoredNumbers before = OrdinaryValues();
+    PutAll(before);
+    WithDialog([&](HWND dialog) {
+        TypeText(dialog, IDC_END_X, "abc");  // would be greyed and refused
+        TypeText(dialog, IDC_END_Y, "5000");
+        ClickControl(dialog, IDC_AREA_WHOLE);
+        EXPECT_EQ("0", ControlText(dialog, IDC_START_X));
+        EXPECT_EQ("3000", ControlText(dialog, IDC_END_X));
+        EXPECT_EQ("4000", ControlText(dialog, IDC_END_Y));
+        ClickControl(dialog, IDOK);
+        EXPECT_FALSE(IsWindowVisible(dialog)) << ControlText(dialog, IDC_PANEL_MESSAGE);
+    });
+    StoredNumbers expected = before;
+    expected[VALUE_WORKING_AREA] = 1;
+    expected[VALUE_START_X] = 0;
+    expected[VALUE_START_Y] = 0;
+    EXPECT_EQ(expected, ReadAllStored());
+}
+
 TEST_F(AppletTest, AnAreaUpToTheTabletsMaximaIsAccepted)
 {
     PanelTestSeams seams = {NULL, NULL, TabletOf20000By15000, NULL};
