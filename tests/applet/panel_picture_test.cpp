@@ -73,6 +73,11 @@ TEST_F(AppletTest, DraggingTheAreaFillsTheFieldsAndOkWritesExactlyThose)
         // Taken by its middle and thrown past the far corner: it stops there whole.
         POINT middle = InDialog(dialog, scale.Left + scale.PixelsX / 4,
                                 scale.Top + scale.PixelsY / 4);
+        POINT screen = middle;
+        ClientToScreen(dialog, &screen);
+        SetCursorPos(screen.x, screen.y);
+        SendMessageA(dialog, WM_SETCURSOR, (WPARAM)dialog, MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+        EXPECT_EQ(LoadCursor(NULL, IDC_SIZEALL), GetCursor()) << "the pointer over the area";
         MouseDown(dialog, middle);
         MouseMove(dialog, Moved(middle, 5000, 5000));
         MouseUp(dialog, Moved(middle, 5000, 5000));
