@@ -1,0 +1,20 @@
+// stylohidctl diagnose: what a working set-up needs, checked one thing at a
+// time, each on one line of standard output that says OK or, in plain
+// words, what is wrong and what to do about it.  Reads only: it changes no
+// setting, sends the driver no request and leaves the program alone.
+#ifndef DIAGNOSE_H
+#define DIAGNOSE_H
+
+// Runs every check in order; 0 when all of them are OK, 1 otherwise.
+int RunDiagnose();
+
+// The checks, in the order RunDiagnose runs them; each prints its line and
+// returns true when it is OK.
+bool CheckTabletPresent();
+bool CheckControlDevice();
+bool CheckProgramRunning();
+bool CheckSettingsKey();
+bool CheckLogonStart();
+bool CheckApplet();
+
+#endif

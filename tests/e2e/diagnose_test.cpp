@@ -1,0 +1,234 @@
+// stylohidctl diagnose against the virtual tablet and the running program:
+// a complete set-up passes; each case breaks one thing, which its line names
+// while every other line stays OK, and puts it right again.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <sstream>
+#include <stdio.h>
+#include <string.h>
+
+#include "program_fixture.h"
+
+struct ToolRun {
+    DWORD ProcessId;
+    DWORD ExitCode;
+    std::string Output;
+};
+
+// Runs build\stylohidctl.exe with these arguments and collects its standard
+// output.
+static ToolRun RunTool(const char *arguments)
+{
+    ToolRun run = {0, 0xDEAD, ""};
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, NULL, TRUE};
+    HANDLE readEnd, writeEnd;
+    if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0))
+        return run;
+    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    std::string exe = BuildFolder() + "stylohidctl.exe";
+    std::string line = "\"" + exe + "\" " + arguments;
+    STARTUPINFOA startup;
+    ZeroMemory(&startup, sizeof startup);
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = writeEnd;
+    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    PROCESS_INFORMATION process;
+    BOOL started = CreateProcessA(exe.c_str(), &line[0], NULL, NULL, TRUE, 0, NULL,
+                                  NULL, &startup, &process);
+    CloseHandle(writeEnd);
+    if (started) {
+        run.ProcessId = process.dwProcessId;
+        char buffer[4096];
+        DWORD got;
+        while (ReadFile(readEnd, buffer, sizeof buffer, &got, NULL) && got > 0)
+            run.Output.append(buffer, got);
+        WaitForSingleObject(process.hProcess, 30000);
+        GetExitCodeProcess(process.hProcess, &run.ExitCode);
+        CloseHandle(process.hProcess);
+        CloseHandle(process.hThread);
+    }
+    CloseHandle(readEnd);
+    return run;
+}
+
+// The output's line that starts with "<label>:".
+static std::string LineOf(const std::string &output, const std::string &label)
+{
+    std::istringstream lines(output);
+    std::string line;
+    while (std::getline(lines, line))
+        if (line.compare(0, label.size() + 1, label + ":") == 0)
+            return line;
+    return "";
+}
+
+static void SetRunValue(const std::string &command)
+{
+    HKEY key;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, RUN_KEY_PATH, 0, NULL, 0, KEY_SET_VALUE,
+                        NULL, &key, NULL) != ERROR_SUCCESS)
+        return;
+    RegSetValueExA(key, RUN_VALUE_NAME, 0, REG_SZ, (const BYTE *)command.c_str(),
+                   (DWORD)command.size() + 1);
+    RegCloseKey(key);
+}
+
+static void DeleteRunValue()
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, RUN_KEY_PATH, 0, KEY_SET_VALUE, &key) !=
+        ERROR_SUCCESS)
+        return;
+    RegDeleteValueA(key, RUN_VALUE_NAME);
+    RegCloseKey(key);
+}
+
+// The Run value as it was before the test (an installed package may own it).
+static bool ReadRunValue(std::string *command)
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, RUN_KEY_PATH, 0, KEY_QUERY_VALUE, &key) !=
+        ERROR_SUCCESS)
+        return false;
+    char text[1024];
+    DWORD type = 0, size = sizeof text - 1;
+    LONG result = RegQueryValueExA(key, RUN_VALUE_NAME, NULL, &type, (BYTE *)text, &size);
+    RegCloseKey(key);
+    if (result != ERROR_SUCCESS || type != REG_SZ)
+        return false;
+    text[size] = '\0';
+    *command = text;
+    return true;
+}
+
+static void PutStoredText(const char *name, const char *text)
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH, 0, KEY_SET_VALUE, &key) !=
+        ERROR_SUCCESS)
+        return;
+    RegSetValueExA(key, name, 0, REG_SZ, (const BYTE *)text, (DWORD)strlen(text) + 1);
+    RegCloseKey(key);
+}
+
+// "OK" or "PROBLEM", the word after the line's label.
+static std::string Verdict(const std::string &line)
+{
+    size_t start = line.find_first_not_of(' ', line.find(':') + 1);
+    if (start == std::string::npos)
+        return "";
+    return line.substr(start, line.find_first_of(",:", start) - start);
+}
+
+static bool SameValues(const SettingsKeyGuard &a, const SettingsKeyGuard &b)
+{
+    if (a.Existed != b.Existed || a.Values.size() != b.Values.size())
+        return false;
+    for (size_t i = 0; i < a.Values.size(); i++)
+        if (a.Values[i].Name != b.Values[i].Name || a.Values[i].Type != b.Values[i].Type ||
+            a.Values[i].Data != b.Values[i].Data)
+            return false;
+    return true;
+}
+
+static const char *const CheckLabels[] = {"Tablet",   "Driver",      "Program",
+                                          "Settings", "Logon start", "Applet"};
+
+struct DiagnoseCase {
+    const char *Name;
+    std::function<void()> Break;
+    std::function<void()> Mend;
+    const char *Label;  // the line that names the problem; NULL: none
+    std::vector<std::string> Words;  // what that line (with none: the output) holds
+};
+
+// Program's set-up and tear-down, with a Run value naming the program of
+// this build, as an installed package leaves it.
+struct Diagnose : Program {
+    bool HadRunValue = false;
+    std::string OldRunValue;
+
+    void SetUp() override
+    {
+        Program::SetUp();
+        HadRunValue = ReadRunValue(&OldRunValue);
+        SetRunValue(ProgramCommand());
+        WriteSettings({1, 0, 20, 1, 0, 0, 0, 0, 2, 1});
+    }
+    void TearDown() override
+    {
+        RefuseTabletOpen(false);
+        if (HadRunValue)
+            SetRunValue(OldRunValue);
+        else
+            DeleteRunValue();
+        Program::TearDown();
+    }
+    static std::string ProgramCommand()
+    {
+        return "\"" + BuildFolder() + PROGRAM_FILE_NAME + "\"";
+    }
+};
+
+TEST_F(Diagnose, NamesTheOneBrokenPartOfTheSetUpAndExitsOneForIt)
+{
+    StartReady();
+    char pid[32];
+    snprintf(pid, sizeof pid, "process id %lu", (unsigned long)Pid());
+    VTabletDeviceSpec otherProduct = DefaultTabletSpec(2);
+    otherProduct.ProductId = TABLET_PRODUCT_ID + 1;
+    const DiagnoseCase cases[] = {
+        {"everything present", [] {}, [] {}, NULL,
+         {"X up to 32767, Y up to 24575", pid, "10 values are 4-byte REG_DWORDs",
+          PROGRAM_FILE_NAME " starts at every logon", APPLET_FILE_NAME}},
+        {"no tablet plugged", [] { ASSERT_TRUE(PresentTablets({})); },
+         [] { ASSERT_TRUE(PresentTablets({DefaultTabletSpec(1)})); }, "Tablet",
+         {"not found among the HID devices", "Plug the tablet in"}},
+        {"another product of the tablet's maker",
+         [&] { ASSERT_TRUE(PresentTablets({otherProduct})); },
+         [] { ASSERT_TRUE(PresentTablets({DefaultTabletSpec(1)})); }, "Tablet",
+         {"not found", "vendor 0x2C5E, product 0x0101", "not this tablet"}},
+        {"control device refusing to open", [] { RefuseTabletOpen(true); },
+         [] { RefuseTabletOpen(false); }, "Driver",
+         {"\\\\.\\USBTablet does not open (", "the driver is not loaded"}},
+        {"a value of the wrong type", [] { PutStoredText(VALUE_SENSITIVITY, "20"); },
+         [] { WriteSetting(VALUE_SENSITIVITY, 20); }, "Settings",
+         {"Sensitivity is REG_SZ", "stylohidctl close --wait"}},
+        {"no Run value", [] { DeleteRunValue(); },
+         [] { SetRunValue(ProgramCommand()); }, "Logon start",
+         {"does not start at logon", "\"" RUN_VALUE_NAME "\""}},
+        {"a Run value naming no file",
+         [] { SetRunValue("\"" + BuildFolder() + "gone\\" + PROGRAM_FILE_NAME + "\" /x"); },
+         [] { SetRunValue(ProgramCommand()); }, "Logon start",
+         {"gone\\" PROGRAM_FILE_NAME ", which does not exist"}},
+    };
+    for (const DiagnoseCase &c : cases) {
+        SCOPED_TRACE(c.Name);
+        c.Break();
+        unsigned logStart = TabletState().LogTotal;
+        SettingsKeyGuard before = SaveSettingsKey();
+        ToolRun run = RunTool("diagnose");
+        // Read-only: the driver saw at most an open and a close, and the
+        // stored values are as they were.
+        for (const VTabletLogEntry &e : EntriesOfProcess(ReadLogFrom(logStart), run.ProcessId))
+            EXPECT_TRUE(e.Code == VTABLET_LOG_OPEN || e.Code == VTABLET_LOG_CLOSE)
+                << "request 0x" << std::hex << e.Code;
+        EXPECT_TRUE(SameValues(before, SaveSettingsKey()));
+        c.Mend();
+
+        EXPECT_EQ(run.ExitCode, c.Label ? 1u : 0u) << run.Output;
+        for (const char *label : CheckLabels) {
+            bool broken = c.Label && strcmp(label, c.Label) == 0;
+            EXPECT_EQ(Verdict(LineOf(run.Output, label)), broken ? "PROBLEM" : "OK")
+                << label << " in:\n" << run.Output;
+        }
+        std::string named = c.Label ? LineOf(run.Output, c.Label) : run.Output;
+        for (const std::string &words : c.Words)
+            EXPECT_NE(named.find(words), std::string::npos)
+                << "\"" << words << "\" in:\n" << named;
+    }
+    EXPECT_FALSE(WaitForProgramEnd(Run, 0, NULL)) << "the program ended";
+}
