@@ -1,0 +1,40 @@
+// The commands of stylohidctl: one entry point per command, the table that
+// names them, and the exit codes they return.
+#ifndef CTL_COMMANDS_H
+#define CTL_COMMANDS_H
+
+// Exit codes of every command.
+#define EXIT_DONE       0   // done (close: also when no program runs)
+#define EXIT_NO_PROGRAM 1   // the command needs the running program and none runs
+#define EXIT_USAGE      2   // the command line is wrong
+#define EXIT_FAILED     3   // a system call failed
+
+// argv[0] is the command's own name; argc counts it.
+typedef int (*CommandEntry)(int argc, char **argv);
+
+struct CtlCommand {
+    const char *Name;
+    const char *Arguments;   // shown after the name in the help, "" for none
+    const char *Summary;     // one line
+    CommandEntry Run;
+};
+
+// The table, ending with a row whose Name is NULL.
+extern const CtlCommand CtlCommands[];
+
+// ctl_send.cpp: commands to the running program.
+int RunClose(int argc, char **argv);
+int RunAbsolute(int argc, char **argv);
+int RunRelative(int argc, char **argv);
+int RunLandscape(int argc, char **argv);
+int RunPortrait(int argc, char **argv);
+int RunSensitivity(int argc, char **argv);
+int RunReload(int argc, char **argv);
+
+// ctl_status.cpp
+int RunStatus(int argc, char **argv);
+
+// ctl_grant.cpp
+int RunGrantSettings(int argc, char **argv);
+
+#endif

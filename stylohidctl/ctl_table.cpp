@@ -1,0 +1,20 @@
+// The commands stylohidctl knows, in the order its help lists them.
+#include <stddef.h>
+#include "ctl_commands.h"
+
+const CtlCommand CtlCommands[] = {
+    {"close", "[--wait SECONDS]",
+     "ask the program to end; with --wait, wait until it has ended", RunClose},
+    {"absolute", "", "switch the pointer to absolute mode", RunAbsolute},
+    {"relative", "", "switch the pointer to relative mode", RunRelative},
+    {"landscape", "", "turn the tablet to landscape", RunLandscape},
+    {"portrait", "", "turn the tablet to portrait", RunPortrait},
+    {"sensitivity", "", "open the program's sensitivity dialog", RunSensitivity},
+    {"reload", "", "have the program take up the stored settings", RunReload},
+    {"status", "", "show whether the program runs and the stored settings",
+     RunStatus},
+    {"grant-settings", "",
+     "create the settings key and let every user's program change it",
+     RunGrantSettings},
+    {NULL, NULL, NULL, NULL}
+};
