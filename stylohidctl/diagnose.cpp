@@ -1,8 +1,6 @@
 // stylohidctl diagnose: one line per check, in the order a user would look:
 // the tablet, its driver, the program, its settings, its start at logon and
 // its control-panel applet.
-#include "diagnose.h"
-
 #include <windows.h>
 #include <setupapi.h>
 #include <tlhelp32.h>
@@ -17,8 +15,10 @@ extern "C" {
 
 #include "device/tablet_protocol.h"
 #include "settings/stored_values.h"
-
-void FormatErrorText(DWORD error, char *text, size_t size); // TEMP
+#include "ctl_commands.h"
+#include "ctl_program.h"
+#include "ctl_report.h"
+#include "diagnose.h"
 
 #define CHECK_LABEL_WIDTH 16
 #define CHECK_TEXT_MAX 1024
@@ -31,6 +31,14 @@ void FormatErrorText(DWORD error, char *text, size_t size); // TEMP
 
 // Other devices of the tablet's maker named on the tablet's line.
 #define OTHER_DEVICES_MAX 8
+
+// The system's text for an error, with its number.
+static void DescribeReason(DWORD error, char *text, int size)
+{
+    DescribeError(error, text, size);
+    size_t used = strlen(text);
+    snprintf(text + used, size - used, ", error %lu", (unsigned long)error);
+}
 
 // Prints one check's line and hands its verdict back.
 static bool PrintCheck(const char *label, bool ok, const char *format, ...)
@@ -163,7 +171,7 @@ bool CheckTabletPresent()
     DWORD error = 0;
     char reason[ERROR_TEXT_MAX];
     if (!SearchHidDevices(&search, &error)) {
-        FormatErrorText(error, reason, sizeof reason);
+        DescribeReason(error, reason, sizeof reason);
         return PrintCheck(label, false,
                           "Windows did not list its HID devices (%s). Restart "
                           "Windows and run stylohidctl diagnose again.", reason);
@@ -181,7 +189,7 @@ bool CheckTabletPresent()
                           "reinstall the tablet's own driver and plug it in again.",
                           search.HasX ? "Y" : search.HasY ? "X" : "X and no Y");
     if (search.Tablets > 0) {
-        FormatErrorText(search.OpenError, reason, sizeof reason);
+        DescribeReason(search.OpenError, reason, sizeof reason);
         return PrintCheck(label, false,
                           "plugged in, but it does not open for reading and "
                           "writing as the program opens it (%s). Close other "
@@ -228,7 +236,17 @@ bool CheckControlDevice()
     }
     DWORD error = GetLastError();
     char reason[ERROR_TEXT_MAX];
-    FormatErrorText(error, reason, sizeof reason);
+    DescribeReason(error, reason, sizeof reason);
+    // A driver that allows one open at a time refuses a second one while the
+    // program holds the device.
+    RunningProgram program;
+    if ((error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION ||
+         error == ERROR_BUSY) && FindRunningProgram(&program))
+        return PrintCheck(label, true,
+                          "the tablet driver's device %s is there but in use "
+                          "(%s), most likely by the running program (process id "
+                          "%lu).", TABLET_DEVICE_PATH, reason,
+                          (unsigned long)program.ProcessId);
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
         return PrintCheck(label, false,
                           "the tablet driver's device %s does not open (%s): the "
@@ -299,12 +317,9 @@ bool CheckProgramRunning()
                           "%s is not running. Start it from the Start menu (it "
                           "also starts at every logon); its icon appears once "
                           "it has found the tablet.", PROGRAM_FILE_NAME);
-    HWND window = FindWindowA(MAIN_WINDOW_CLASS, NULL);
-    DWORD first = 0;
-    if (window)
-        GetWindowThreadProcessId(window, &first);
-    else
-        first = copies.ProcessIds[0];
+    RunningProgram program;
+    DWORD first = FindRunningProgram(&program) ? program.ProcessId
+                                               : copies.ProcessIds[0];
     if (copies.Count == 1)
         return PrintCheck(label, true, "%s is running (process id %lu).",
                           PROGRAM_FILE_NAME, (unsigned long)first);
@@ -346,10 +361,32 @@ static void DescribeType(DWORD type, DWORD size, char *text, size_t textSize)
         snprintf(text, textSize, "of type %lu", (unsigned long)type);
 }
 
+// On Windows Vista and later a 32-bit program without a manifest, run by a
+// user who may not write the key, has its opens and writes quietly
+// redirected to a copy of the key of his own.  That is what the program
+// meets; this check must see the key itself, so it turns the redirection
+// off for its own process (nothing outside it changes; on older Windows
+// there is none and the call fails harmlessly).
+static void StopRegistryRedirection()
+{
+    HANDLE token;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY | TOKEN_ADJUST_DEFAULT,
+                          &token))
+        return;
+    DWORD enabled = 0, size = 0;
+    if (GetTokenInformation(token, TokenVirtualizationEnabled, &enabled,
+                            sizeof enabled, &size) && enabled) {
+        DWORD off = 0;
+        SetTokenInformation(token, TokenVirtualizationEnabled, &off, sizeof off);
+    }
+    CloseHandle(token);
+}
+
 bool CheckSettingsKey()
 {
     const char *label = "Settings";
     char reason[ERROR_TEXT_MAX];
+    StopRegistryRedirection();
     HKEY key;
     LONG result = RegOpenKeyExA(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH, 0,
                                 KEY_QUERY_VALUE, &key);
@@ -359,7 +396,7 @@ bool CheckSettingsKey()
                           "with its own values and stores them when it closes.",
                           SETTINGS_KEY_PATH);
     if (result != ERROR_SUCCESS) {
-        FormatErrorText((DWORD)result, reason, sizeof reason);
+        DescribeReason((DWORD)result, reason, sizeof reason);
         return PrintCheck(label, false,
                           "the key HKLM\\%s cannot be read (%s). An administrator "
                           "runs stylohidctl grant-settings once.",
@@ -395,7 +432,7 @@ bool CheckSettingsKey()
     result = RegOpenKeyExA(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH, 0,
                            KEY_ALL_ACCESS, &key);
     if (result != ERROR_SUCCESS) {
-        FormatErrorText((DWORD)result, reason, sizeof reason);
+        DescribeReason((DWORD)result, reason, sizeof reason);
         return PrintCheck(label, false,
                           "the program cannot open HKLM\\%s for you as it needs "
                           "to (%s), so it keeps other settings than the control "
@@ -511,8 +548,11 @@ bool CheckApplet()
                       APPLET_FILE_NAME, folder);
 }
 
-int RunDiagnose()
+int RunDiagnose(int argc, char **argv)
 {
+    (void)argv;
+    if (argc != 1)
+        return ReportUsage("diagnose takes no arguments");
     bool ok = true;
     ok = CheckTabletPresent() && ok;
     ok = CheckControlDevice() && ok;
@@ -520,5 +560,5 @@ int RunDiagnose()
     ok = CheckSettingsKey() && ok;
     ok = CheckLogonStart() && ok;
     ok = CheckApplet() && ok;
-    return ok ? 0 : 1;
+    return ok ? EXIT_DONE : EXIT_PROBLEM_FOUND;
 }

@@ -5,8 +5,12 @@
 #ifndef DIAGNOSE_H
 #define DIAGNOSE_H
 
-// Runs every check in order; 0 when all of them are OK, 1 otherwise.
-int RunDiagnose();
+// Exit code of diagnose when a check is not OK.
+#define EXIT_PROBLEM_FOUND 1
+
+// The command: runs every check in order; EXIT_DONE when all of them are OK,
+// EXIT_PROBLEM_FOUND otherwise.
+int RunDiagnose(int argc, char **argv);
 
 // The checks, in the order RunDiagnose runs them; each prints its line and
 // returns true when it is OK.
