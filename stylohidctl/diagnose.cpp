@@ -402,7 +402,9 @@ bool CheckSettingsKey()
                           "runs stylohidctl grant-settings once.",
                           SETTINGS_KEY_PATH, reason);
     }
-    char problems[CHECK_TEXT_MAX / 2] = "";
+    // Values of another type or size by name with what they are, then the
+    // missing ones.
+    char wrong[CHECK_TEXT_MAX / 2] = "", absent[CHECK_TEXT_MAX / 4] = "";
     unsigned stored = 0, missing = 0;
     for (unsigned i = 0; i < STORED_VALUE_COUNT; i++) {
         DWORD type = REG_NONE, number = 0, size = sizeof number;
@@ -412,19 +414,25 @@ bool CheckSettingsKey()
             stored++;
             continue;
         }
-        char what[64];
         if (read == ERROR_FILE_NOT_FOUND) {
-            missing++;
-            snprintf(what, sizeof what, "missing");
+            size_t used = strlen(absent);
+            snprintf(absent + used, sizeof absent - used, "%s%s",
+                     missing++ ? ", " : "", StoredValueNames[i]);
+            continue;
         }
-        else if (read == ERROR_SUCCESS || read == ERROR_MORE_DATA)
+        char what[64];
+        if (read == ERROR_SUCCESS || read == ERROR_MORE_DATA)
             DescribeType(type, size, what, sizeof what);
         else
             snprintf(what, sizeof what, "unreadable");
-        size_t used = strlen(problems);
-        snprintf(problems + used, sizeof problems - used, "%s%s is %s",
+        size_t used = strlen(wrong);
+        snprintf(wrong + used, sizeof wrong - used, "%s%s is %s",
                  used ? ", " : "", StoredValueNames[i], what);
     }
+    char problems[CHECK_TEXT_MAX / 2];
+    snprintf(problems, sizeof problems, "%s%s%s%s", wrong,
+             wrong[0] && absent[0] ? "; " : "", absent,
+             missing == 0 ? "" : missing == 1 ? " is missing" : " are missing");
     RegCloseKey(key);
 
     // The program opens the key for all access; on Windows Vista and later a
@@ -450,8 +458,8 @@ bool CheckSettingsKey()
                           "are stored yet: the program starts with its own values "
                           "and stores them when it closes.", SETTINGS_KEY_PATH);
     return PrintCheck(label, false,
-                      "in HKLM\\%s %s; the program takes only 4-byte REG_DWORDs "
-                      "and uses other numbers in their place. Close the program "
+                      "in HKLM\\%s, %s; the program takes only 4-byte "
+                      "REG_DWORDs and uses other numbers in their place. Close the program "
                       "with stylohidctl close --wait (it stores every value "
                       "again as it ends), start it again and check the settings "
                       "in the control panel.", SETTINGS_KEY_PATH, problems);
@@ -524,6 +532,26 @@ bool CheckLogonStart()
 
 // ---- The control-panel applet ----------------------------------------------
 
+// The folder that a 32-bit process on 64-bit Windows sees as the system
+// folder is the 32-bit one: its real name, for the user to look in.
+static void NameRealSystemFolder(char *folder, UINT size)
+{
+    typedef BOOL(WINAPI * IsWow64ProcessCall)(HANDLE, PBOOL);
+    typedef UINT(WINAPI * GetSystemWow64DirectoryCall)(LPSTR, UINT);
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    IsWow64ProcessCall isWow64 =
+        (IsWow64ProcessCall)(void *)GetProcAddress(kernel, "IsWow64Process");
+    GetSystemWow64DirectoryCall wow64Folder = (GetSystemWow64DirectoryCall)(
+        void *)GetProcAddress(kernel, "GetSystemWow64DirectoryA");
+    BOOL wow64 = FALSE;
+    char name[MAX_PATH];
+    if (isWow64 && wow64Folder && isWow64(GetCurrentProcess(), &wow64) && wow64) {
+        UINT length = wow64Folder(name, sizeof name);
+        if (length > 0 && length < sizeof name)
+            lstrcpynA(folder, name, (int)size);
+    }
+}
+
 // Where control.exe looks for it: the system folder as this program sees it
 // (a 32-bit process on 64-bit Windows sees the 32-bit one).
 bool CheckApplet()
@@ -536,11 +564,13 @@ bool CheckApplet()
     char path[MAX_PATH + 32];
     snprintf(path, sizeof path, "%s\\%s", folder, APPLET_FILE_NAME);
     DWORD attributes = GetFileAttributesA(path);
+    NameRealSystemFolder(folder, sizeof folder);
     if (attributes != INVALID_FILE_ATTRIBUTES &&
         !(attributes & FILE_ATTRIBUTE_DIRECTORY))
         return PrintCheck(label, true,
-                          "%s is where control.exe finds it; a double-click on "
-                          "the tablet's icon opens it.", path);
+                          "%s is in %s, where control.exe finds it; a "
+                          "double-click on the tablet's icon opens it.",
+                          APPLET_FILE_NAME, folder);
     return PrintCheck(label, false,
                       "%s is not in %s, where control.exe looks for it, so a "
                       "double-click on the tablet's icon opens nothing. Repair "
