@@ -314,9 +314,9 @@ bool CheckProgramRunning()
     FindProgramCopies(&copies);
     if (copies.Count == 0)
         return PrintCheck(label, false,
-                          "%s is not running. Start it from the Start menu (it "
-                          "also starts at every logon); its icon appears once "
-                          "it has found the tablet.", PROGRAM_FILE_NAME);
+                          "%s is not running. Log off and on (it starts at every "
+                          "logon) or start it from its folder; its icon appears "
+                          "once it has found the tablet.", PROGRAM_FILE_NAME);
     RunningProgram program;
     DWORD first = FindRunningProgram(&program) ? program.ProcessId
                                                : copies.ProcessIds[0];
