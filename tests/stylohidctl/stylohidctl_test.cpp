@@ -1,0 +1,216 @@
+// stylohidctl.exe of this build against the real program, without one, and
+// with the settings key as the program and the installer leave it.
+#include "program_fixture.h"
+
+#include <algorithm>
+#include <string>
+#include <thread>
+
+#include "ctl_support.h"
+
+namespace {
+
+std::string ToolPath() { return BuildFolder() + "stylohidctl.exe"; }
+
+ToolRun Ctl(const std::string &arguments) { return RunTool(ToolPath(), arguments); }
+
+// A failure is told in one line on standard error, starting with the name.
+void ExpectOneLineError(const ToolRun &run)
+{
+    EXPECT_EQ(run.Err.rfind("stylohidctl: ", 0), 0u) << run.Err;
+    EXPECT_EQ(std::count(run.Err.begin(), run.Err.end(), '\n'), 1) << run.Err;
+}
+
+TEST_F(Program, StylohidctlWithoutTheProgram)
+{
+    struct Case {
+        const char *Arguments;
+        DWORD ExitCode;
+        const char *Says;   // in the output (0) or in the one error line
+    };
+    const Case cases[] = {
+        {"close", 0, "not running"},
+        {"close --wait 5", 0, "not running"},
+        {"absolute", 1, "stylohid is not running"},
+        {"relative", 1, "stylohid is not running"},
+        {"landscape", 1, "stylohid is not running"},
+        {"portrait", 1, "stylohid is not running"},
+        {"sensitivity", 1, "stylohid is not running"},
+        {"reload", 1, "stylohid is not running"},
+        {"", 2, "no command given"},
+        {"bogus", 2, "unknown command \"bogus\""},
+        {"close --wait", 2, "close [--wait SECONDS]"},
+        {"close --wait x", 2, "close [--wait SECONDS]"},
+        {"close --wait 86401", 2, "close [--wait SECONDS]"},
+        {"close --now", 2, "close [--wait SECONDS]"},
+        {"relative now", 2, "relative takes no arguments"},
+        {"status all", 2, "status takes no arguments"},
+        {"grant-settings now", 2, "grant-settings takes no arguments"},
+        {"--version", 0, "stylohidctl " STYLOHID_VERSION "\n"},
+        {"status", 0, "stylohid: not running\n"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.Arguments);
+        ToolRun run = Ctl(c.Arguments);
+        ASSERT_TRUE(run.Ended);
+        EXPECT_EQ(run.ExitCode, c.ExitCode);
+        if (c.ExitCode == 0) {
+            EXPECT_NE(run.Out.find(c.Says), std::string::npos) << run.Out;
+            EXPECT_EQ(run.Err, "");
+        } else {
+            EXPECT_NE(run.Err.find(c.Says), std::string::npos) << run.Err;
+            ExpectOneLineError(run);
+        }
+    }
+    // The help names every command with its arguments.
+    ToolRun help = Ctl("--help");
+    EXPECT_EQ(help.ExitCode, 0u);
+    for (const char *line : {"close [--wait SECONDS]", "absolute", "relative", "landscape",
+                             "portrait", "sensitivity", "reload", "status",
+                             "grant-settings", "--version"})
+        EXPECT_NE(help.Out.find(std::string("  ") + line + " "), std::string::npos) << line;
+    // Nothing stored: status says so and creates nothing.
+    EXPECT_NE(Ctl("status").Out.find("Settings: none stored"), std::string::npos);
+    DWORD ignored;
+    EXPECT_FALSE(ReadSetting(VALUE_ABSOLUTE, &ignored));
+}
+
+TEST_F(Program, StylohidctlStatusTellsEveryStoredValue)
+{
+    StoredSettings stored = {0, 1, 20, 1, 10, 20, 3000, 2000, 10, 300};
+    WriteSettings(stored);
+    HKEY key;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH, 0, KEY_SET_VALUE, &key),
+              ERROR_SUCCESS);
+    RegSetValueExA(key, VALUE_START_Y, 0, REG_SZ, (const BYTE *)"20", 3);
+    RegDeleteValueA(key, VALUE_END_Y);
+    RegCloseKey(key);
+
+    ToolRun run = Ctl("status");
+    EXPECT_EQ(run.ExitCode, 0u) << run.Err;
+    EXPECT_EQ(run.Out,
+              "stylohid: not running\n"
+              "Start at logon: not set\n"
+              "Settings: HKEY_LOCAL_MACHINE\\Software\\VELLUM\\Tablet\\CurrentVersion\\Settings\n"
+              "Pointer mode: relative (0)\n"
+              "Orientation: portrait (1)\n"
+              "Sensitivity: 20\n"
+              "Working area: whole tablet (1)\n"
+              "Start X: 10\n"
+              "Start Y: not a REG_DWORD (StartY is REG_SZ, 3 bytes)\n"
+              "End X: 3000\n"
+              "End Y: missing (EndY)\n"
+              "Button 1: Ctrl+C (10)\n"
+              "Button 2: does nothing (300)\n");
+}
+
+TEST_F(Program, StylohidctlCommandsReachTheRunningProgram)
+{
+    WriteSettings({1, 0, 20, 1, 0, 0, 0, 0, 1, 2});
+    StartReady();
+    // Sent, not posted: done when the tool has ended.
+    unsigned blocks = CountOf(IOCTL_TABLET_SET_SETTINGS);
+    EXPECT_EQ(Ctl("reload").ExitCode, 0u);
+    EXPECT_EQ(CountOf(IOCTL_TABLET_SET_SETTINGS), blocks + 1);
+
+    struct Case {
+        const char *Command;
+        unsigned VTabletState::*Field;
+        unsigned Expected;
+    };
+    const Case cases[] = {
+        {"relative", &VTabletState::Absolute, 0},
+        {"portrait", &VTabletState::Orientation, 1},
+        {"absolute", &VTabletState::Absolute, 1},
+        {"landscape", &VTabletState::Orientation, 0},
+        {"relative", &VTabletState::Absolute, 0},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.Command);
+        ToolRun run = Ctl(c.Command);
+        EXPECT_EQ(run.ExitCode, 0u) << run.Err;
+        EXPECT_EQ(TabletState().*c.Field, c.Expected);
+    }
+
+    ToolRun status = Ctl("status");
+    EXPECT_NE(status.Out.find("stylohid: running (process " + std::to_string(Pid()) + ")\n"),
+              std::string::npos)
+        << status.Out;
+
+    // The dialog is modal in the program: the tool does not wait for it.
+    ToolRun sensitivity = Ctl("sensitivity");
+    EXPECT_EQ(sensitivity.ExitCode, 0u) << sensitivity.Err;
+    HWND dialog = NULL;
+    ASSERT_TRUE(WaitFor([&] {
+        dialog = NULL;
+        for (HWND w = FindWindowExA(NULL, NULL, "#32770", NULL); w;
+             w = FindWindowExA(NULL, w, "#32770", NULL)) {
+            DWORD pid = 0;
+            GetWindowThreadProcessId(w, &pid);
+            if (pid == Pid() && w != FindProgramWindow() && IsWindowVisible(w))
+                dialog = w;
+        }
+        return dialog != NULL;
+    }, 5000));
+    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(dialog); }, 5000));
+
+    // close --wait returns once the program has ended and saved.
+    ToolRun close = Ctl("close --wait 30");
+    EXPECT_EQ(close.ExitCode, 0u) << close.Err;
+    EXPECT_TRUE(WaitForProgramEnd(Run, 0, NULL));
+    EXPECT_EQ(Setting(VALUE_ABSOLUTE), 0u);
+
+    // Without --wait: asked, not waited for.
+    StartReady();
+    EXPECT_EQ(Ctl("close").ExitCode, 0u);
+    EXPECT_EQ(EndExitCode(10000), 0u);
+}
+
+// A window of the program's class that never ends: close --wait fails.
+TEST_F(Program, StylohidctlCloseWaitFailsWhenTheProgramDoesNotEnd)
+{
+    HANDLE stop = CreateEventA(NULL, TRUE, FALSE, NULL);
+    std::thread owner([stop] {
+        WNDCLASSA windowClass;
+        ZeroMemory(&windowClass, sizeof windowClass);
+        windowClass.lpfnWndProc = DefWindowProcA;
+        windowClass.hInstance = GetModuleHandleA(NULL);
+        windowClass.lpszClassName = MAIN_WINDOW_CLASS;
+        RegisterClassA(&windowClass);
+        HWND window = CreateWindowA(MAIN_WINDOW_CLASS, "", WS_POPUP, 0, 0, 0, 0, NULL,
+                                    NULL, windowClass.hInstance, NULL);
+        while (MsgWaitForMultipleObjects(1, &stop, FALSE, INFINITE, QS_ALLINPUT) !=
+               WAIT_OBJECT_0) {
+            MSG message;
+            while (PeekMessageA(&message, NULL, 0, 0, PM_REMOVE))
+                DispatchMessageA(&message);
+        }
+        DestroyWindow(window);
+        UnregisterClassA(MAIN_WINDOW_CLASS, windowClass.hInstance);
+    });
+    ASSERT_TRUE(WaitFor([] { return FindProgramWindow() != NULL; }, 5000));
+    ToolRun run = Ctl("close --wait 1");
+    SetEvent(stop);
+    owner.join();
+    CloseHandle(stop);
+    EXPECT_EQ(run.ExitCode, 3u);
+    EXPECT_NE(run.Err.find("did not end within 1 seconds"), std::string::npos) << run.Err;
+    ExpectOneLineError(run);
+}
+
+TEST_F(Program, StylohidctlGrantSettingsKeepsTheValues)
+{
+    // Missing key: created with the access list.
+    ToolRun created = Ctl("grant-settings");
+    EXPECT_EQ(created.ExitCode, 0u) << created.Err;
+    EXPECT_EQ(SettingsKeyAclProblem(), "");
+    // Existing key: its values stay.
+    WriteSetting(VALUE_SENSITIVITY, 33);
+    ToolRun again = Ctl("grant-settings");
+    EXPECT_EQ(again.ExitCode, 0u) << again.Err;
+    EXPECT_EQ(SettingsKeyAclProblem(), "");
+    EXPECT_EQ(Setting(VALUE_SENSITIVITY), 33u);
+}
+
+}  // namespace
