@@ -8,51 +8,8 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "ctl_support.h"
 #include "program_fixture.h"
-
-struct ToolRun {
-    DWORD ProcessId;
-    DWORD ExitCode;
-    std::string Output;
-};
-
-// Runs build\stylohidctl.exe with these arguments and collects its standard
-// output.
-static ToolRun RunTool(const char *arguments)
-{
-    ToolRun run = {0, 0xDEAD, ""};
-    SECURITY_ATTRIBUTES inherit = {sizeof inherit, NULL, TRUE};
-    HANDLE readEnd, writeEnd;
-    if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0))
-        return run;
-    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-    std::string exe = BuildFolder() + "stylohidctl.exe";
-    std::string line = "\"" + exe + "\" " + arguments;
-    STARTUPINFOA startup;
-    ZeroMemory(&startup, sizeof startup);
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    startup.hStdOutput = writeEnd;
-    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
-    PROCESS_INFORMATION process;
-    BOOL started = CreateProcessA(exe.c_str(), &line[0], NULL, NULL, TRUE, 0, NULL,
-                                  NULL, &startup, &process);
-    CloseHandle(writeEnd);
-    if (started) {
-        run.ProcessId = process.dwProcessId;
-        char buffer[4096];
-        DWORD got;
-        while (ReadFile(readEnd, buffer, sizeof buffer, &got, NULL) && got > 0)
-            run.Output.append(buffer, got);
-        WaitForSingleObject(process.hProcess, 30000);
-        GetExitCodeProcess(process.hProcess, &run.ExitCode);
-        CloseHandle(process.hProcess);
-        CloseHandle(process.hThread);
-    }
-    CloseHandle(readEnd);
-    return run;
-}
 
 // The output's line that starts with "<label>:".
 static std::string LineOf(const std::string &output, const std::string &label)
@@ -210,22 +167,24 @@ TEST_F(Diagnose, NamesTheOneBrokenPartOfTheSetUpAndExitsOneForIt)
         c.Break();
         unsigned logStart = TabletState().LogTotal;
         SettingsKeyGuard before = SaveSettingsKey();
-        ToolRun run = RunTool("diagnose");
-        // Read-only: the driver saw at most an open and a close, and the
-        // stored values are as they were.
-        for (const VTabletLogEntry &e : EntriesOfProcess(ReadLogFrom(logStart), run.ProcessId))
-            EXPECT_TRUE(e.Code == VTABLET_LOG_OPEN || e.Code == VTABLET_LOG_CLOSE)
+        ToolRun run = RunTool(BuildFolder() + "stylohidctl.exe", "diagnose");
+        ASSERT_TRUE(run.Ended);
+        // Read-only: the driver saw at most an open and a close from anyone
+        // but the program, and the stored values are as they were.
+        for (const VTabletLogEntry &e : ReadLogFrom(logStart))
+            EXPECT_TRUE(e.ProcessId == Pid() || e.Code == VTABLET_LOG_OPEN ||
+                        e.Code == VTABLET_LOG_CLOSE)
                 << "request 0x" << std::hex << e.Code;
         EXPECT_TRUE(SameValues(before, SaveSettingsKey()));
         c.Mend();
 
-        EXPECT_EQ(run.ExitCode, c.Label ? 1u : 0u) << run.Output;
+        EXPECT_EQ(run.ExitCode, c.Label ? 1u : 0u) << run.Out;
         for (const char *label : CheckLabels) {
             bool broken = c.Label && strcmp(label, c.Label) == 0;
-            EXPECT_EQ(Verdict(LineOf(run.Output, label)), broken ? "PROBLEM" : "OK")
-                << label << " in:\n" << run.Output;
+            EXPECT_EQ(Verdict(LineOf(run.Out, label)), broken ? "PROBLEM" : "OK")
+                << label << " in:\n" << run.Out;
         }
-        std::string named = c.Label ? LineOf(run.Output, c.Label) : run.Output;
+        std::string named = c.Label ? LineOf(run.Out, c.Label) : run.Out;
         for (const std::string &words : c.Words)
             EXPECT_NE(named.find(words), std::string::npos)
                 << "\"" << words << "\" in:\n" << named;
