@@ -5,6 +5,8 @@
 #ifndef DIAGNOSE_H
 #define DIAGNOSE_H
 
+#include <windows.h>
+
 // Exit code of diagnose when a check is not OK.
 #define EXIT_PROBLEM_FOUND 1
 
@@ -20,5 +22,17 @@ bool CheckProgramRunning();
 bool CheckSettingsKey();
 bool CheckLogonStart();
 bool CheckApplet();
+
+// For the checks: room for a line's text and for an error's text.
+#define CHECK_TEXT_MAX 1024
+#define ERROR_TEXT_MAX 256
+
+// Prints one check's line, "<label>:" then "OK, <text>" or "PROBLEM: <text>",
+// and hands ok back.
+bool PrintCheck(const char *label, bool ok, const char *format, ...)
+    __attribute__((format(printf, 3, 4)));
+
+// The system's text for an error, with its number.
+void DescribeReason(DWORD error, char *text, int size);
 
 #endif
