@@ -1,0 +1,274 @@
+// The package installed, upgraded and removed with msiexec in a fresh
+// prefix (tests/package/run-in-fresh-prefix.sh), with the virtual tablet:
+// what a user and an administrator would notice at each step.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <tlhelp32.h>
+#include <stdio.h>
+#include <string>
+#include <vector>
+
+#include "ctl_support.h"
+#include "e2e_support.h"
+#include "panel_resource.h"
+#include "settings/stored_values.h"
+
+namespace {
+
+const char ProductName[] = "Vellum USB Tablet Program";
+const char UninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+
+std::string BelowBuild(const char *relative)
+{
+    std::string path = BuildFolder() + relative;
+    for (char &c : path)
+        if (c == '/')
+            c = '\\';
+    return path;
+}
+
+std::string ProgramFolder()
+{
+    char folder[MAX_PATH] = "";
+    GetEnvironmentVariableA("ProgramFiles", folder, sizeof folder);
+    return std::string(folder) + "\\Vellum USB Tablet\\";
+}
+
+std::string SystemFolder()
+{
+    char folder[MAX_PATH] = "";
+    GetSystemDirectoryA(folder, sizeof folder);
+    return std::string(folder) + "\\";
+}
+
+std::string FileContent(const std::string &path)
+{
+    std::string content;
+    FILE *file = fopen(path.c_str(), "rb");
+    if (!file)
+        return content;
+    char chunk[65536];
+    size_t n;
+    while ((n = fread(chunk, 1, sizeof chunk, file)) > 0)
+        content.append(chunk, n);
+    fclose(file);
+    return content;
+}
+
+bool SameContent(const std::string &a, const std::string &b)
+{
+    std::string first = FileContent(a);
+    return !first.empty() && first == FileContent(b);
+}
+
+bool FileExists(const std::string &path)
+{
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// msiexec with a log beside the test; the time it took on standard output.
+DWORD Msiexec(const char *what, const std::string &arguments)
+{
+    std::string log = BelowBuild("tests/package/") + what + ".log";
+    DWORD start = GetTickCount();
+    ToolRun run = RunTool(SystemFolder() + "msiexec.exe",
+                          arguments + " /qn /l*v \"" + log + "\"", 600000);
+    printf("[ timing ] %s: %.1f s (msiexec exit %lu)\n", what,
+           (GetTickCount() - start) / 1000.0, (unsigned long)run.ExitCode);
+    return run.Ended ? run.ExitCode : 0xDEAD;
+}
+
+ToolRun InstalledCtl(const std::string &arguments)
+{
+    return RunTool(ProgramFolder() + "stylohidctl.exe", arguments);
+}
+
+bool ReadString(const char *path, const char *name, std::string *text)
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return false;
+    char data[1024];
+    DWORD type = 0, size = sizeof data - 1;
+    LONG status = RegQueryValueExA(key, name, NULL, &type, (BYTE *)data, &size);
+    RegCloseKey(key);
+    if (status != ERROR_SUCCESS || type != REG_SZ)
+        return false;
+    data[size] = '\0';
+    *text = data;
+    return true;
+}
+
+// The versions of the entries of this product in Add/Remove Programs.
+std::vector<std::string> InstalledEntries()
+{
+    std::vector<std::string> versions;
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, UninstallKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return versions;
+    char name[256];
+    for (DWORD i = 0; RegEnumKeyA(key, i, name, sizeof name) == ERROR_SUCCESS; i++) {
+        std::string path = std::string(UninstallKey) + "\\" + name, display, version;
+        if (ReadString(path.c_str(), "DisplayName", &display) && display == ProductName) {
+            ReadString(path.c_str(), "DisplayVersion", &version);
+            versions.push_back(version);
+        }
+    }
+    RegCloseKey(key);
+    return versions;
+}
+
+// The process id of the running program, and the file it runs from.
+DWORD RunningPid(std::string *image = NULL)
+{
+    HWND window = FindProgramWindow();
+    DWORD pid = 0;
+    if (window)
+        GetWindowThreadProcessId(window, &pid);
+    if (pid && image) {
+        HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pid);
+        MODULEENTRY32 module;
+        module.dwSize = sizeof module;
+        if (snapshot != INVALID_HANDLE_VALUE && Module32First(snapshot, &module))
+            *image = module.szExePath;
+        if (snapshot != INVALID_HANDLE_VALUE)
+            CloseHandle(snapshot);
+    }
+    return pid;
+}
+
+bool ProcessEnded(DWORD pid)
+{
+    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
+    if (!process)
+        return true;
+    bool ended = WaitForSingleObject(process, 10000) == WAIT_OBJECT_0;
+    CloseHandle(process);
+    return ended;
+}
+
+// The installed program runs, is ready and moves the pointer.
+void ExpectProgramWorking()
+{
+    ASSERT_TRUE(WaitForProgramReady(60000)) << "the installed program is not running";
+    std::string image;
+    RunningPid(&image);
+    EXPECT_EQ(_stricmp(image.c_str(), (ProgramFolder() + "stylohid.exe").c_str()), 0)
+        << image;
+    for (int x : {0x2000, 0x6000}) {
+        SetCursorPos(400, 300);
+        POINT before;
+        GetCursorPos(&before);
+        PenPacket packet = MakePenPacket(x, 0x3000, PEN_STATUS_IN_RANGE);
+        ASSERT_TRUE(QueuePenPackets(&packet, 1));
+        EXPECT_TRUE(WaitFor([&] {
+            POINT now;
+            GetCursorPos(&now);
+            return now.x != before.x || now.y != before.y;
+        }, 5000)) << "the pointer did not move";
+    }
+}
+
+DWORD StoredSetting(const char *name)
+{
+    DWORD value = 0xDEADBEEF;
+    ReadSetting(name, &value);
+    return value;
+}
+
+// Each step a user or administrator takes, in order: the package's life on
+// one machine.
+TEST(Package, InstallUpgradeDowngradeAndRemove)
+{
+    ASSERT_TRUE(InstallVirtualTablet(true));
+    ASSERT_TRUE(PresentTablets({DefaultTabletSpec(1)}));
+    std::string package = BelowBuild(PACKAGE_FILE);
+    std::string rebuilt = BelowBuild(REBUILT_PACKAGE_FILE);
+    std::string next = BelowBuild(NEXT_PACKAGE_FILE);
+    std::string program = ProgramFolder() + "stylohid.exe";
+    std::string tool = ProgramFolder() + "stylohidctl.exe";
+    std::string applet = SystemFolder() + "penpanel.cpl";
+
+    // Install: files, Run value, the settings key one for all, the program
+    // started.
+    ASSERT_EQ(Msiexec("install", "/i \"" + package + "\""), 0u);
+    EXPECT_TRUE(FileExists(program));
+    EXPECT_TRUE(FileExists(tool));
+    EXPECT_TRUE(FileExists(applet));
+    std::string run;
+    EXPECT_TRUE(ReadString(RUN_KEY_PATH, RUN_VALUE_NAME, &run));
+    EXPECT_EQ(run, "\"" + program + "\"");
+    EXPECT_NE(InstalledCtl("status").Out.find("Start at logon: " + run + "\n"),
+              std::string::npos);
+    EXPECT_EQ(SettingsKeyAclProblem(), "");
+    EXPECT_EQ(InstalledEntries(), std::vector<std::string>{PACKAGE_VERSION});
+    EXPECT_FALSE(SameContent(program, BuildFolder() + "stylohid.exe"));  // stripped
+    ASSERT_NO_FATAL_FAILURE(ExpectProgramWorking());
+
+    // A change through the tool, then the same version rebuilt: the old
+    // program closed first and its change saved, one entry.
+    DWORD pid = RunningPid();
+    ASSERT_EQ(InstalledCtl("relative").ExitCode, 0u);
+    ASSERT_EQ(Msiexec("reinstall-rebuilt", "/i \"" + rebuilt + "\""), 0u);
+    EXPECT_TRUE(ProcessEnded(pid));
+    EXPECT_EQ(StoredSetting(VALUE_ABSOLUTE), 0u);
+    EXPECT_EQ(InstalledEntries(), std::vector<std::string>{PACKAGE_VERSION});
+    ASSERT_NO_FATAL_FAILURE(ExpectProgramWorking());
+
+    // Upgrade to a newer build: likewise, and the new files in place.
+    pid = RunningPid();
+    ASSERT_EQ(InstalledCtl("portrait").ExitCode, 0u);
+    ASSERT_EQ(Msiexec("upgrade", "/i \"" + next + "\""), 0u);
+    EXPECT_TRUE(ProcessEnded(pid));
+    EXPECT_EQ(StoredSetting(VALUE_LANDSCAPE), 1u);
+    EXPECT_EQ(StoredSetting(VALUE_ABSOLUTE), 0u);
+    EXPECT_EQ(InstalledEntries(), std::vector<std::string>{NEXT_VERSION});
+    EXPECT_EQ(InstalledCtl("--version").Out, "stylohidctl " NEXT_VERSION "\n");
+    // The newer build ships the program unstripped, as built here.
+    EXPECT_TRUE(SameContent(program, BuildFolder() + "stylohid.exe"));
+    EXPECT_EQ(SettingsKeyAclProblem(), "");
+    ASSERT_NO_FATAL_FAILURE(ExpectProgramWorking());
+
+    // The older package is refused and changes nothing.
+    pid = RunningPid();
+    EXPECT_EQ(Msiexec("downgrade", "/i \"" + package + "\""), (DWORD)ERROR_INSTALL_FAILURE);
+    EXPECT_EQ(InstalledEntries(), std::vector<std::string>{NEXT_VERSION});
+    EXPECT_EQ(RunningPid(), pid);
+
+    // control.exe finds the installed applet.
+    STARTUPINFOA startup;
+    ZeroMemory(&startup, sizeof startup);
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION control;
+    char commandLine[] = "control.exe penpanel.cpl";
+    ASSERT_TRUE(CreateProcessA(NULL, commandLine, NULL, NULL, FALSE, 0, NULL, NULL,
+                               &startup, &control));
+    HWND panel = NULL;
+    EXPECT_TRUE(WaitFor([&] { return (panel = FindWindowA("#32770", PANEL_CAPTION)) != NULL; },
+                        30000)) << "control.exe penpanel.cpl opened no applet";
+    if (panel)
+        PostMessageA(panel, WM_COMMAND, IDCANCEL, 0);
+    if (WaitForSingleObject(control.hProcess, 10000) != WAIT_OBJECT_0)
+        TerminateProcess(control.hProcess, 1);
+    CloseHandle(control.hProcess);
+    CloseHandle(control.hThread);
+
+    // Remove: the program closed and its change saved, files and Run value
+    // gone, the settings kept.
+    pid = RunningPid();
+    ASSERT_EQ(InstalledCtl("landscape").ExitCode, 0u);
+    ASSERT_EQ(Msiexec("remove", "/x \"" + next + "\""), 0u);
+    EXPECT_TRUE(ProcessEnded(pid));
+    EXPECT_EQ(FindProgramWindow(), (HWND)NULL);
+    EXPECT_FALSE(FileExists(program));
+    EXPECT_FALSE(FileExists(tool));
+    EXPECT_FALSE(FileExists(applet));
+    EXPECT_FALSE(ReadString(RUN_KEY_PATH, RUN_VALUE_NAME, &run));
+    EXPECT_TRUE(InstalledEntries().empty());
+    EXPECT_EQ(StoredSetting(VALUE_LANDSCAPE), 0u);
+    EXPECT_EQ(StoredSetting(VALUE_ABSOLUTE), 0u);
+    EXPECT_EQ(SettingsKeyAclProblem(), "");
+}
+
+}  // namespace
