@@ -1,16 +1,20 @@
 #include "panel_dialog.h"
 #include <commctrl.h>
 #include <stdio.h>
+#include <string.h>
+#include <windowsx.h>
+#include "area_picture.h"
 #include "panel_edits.h"
 #include "panel_resource.h"
 #include "panel_store.h"
+#include "program_start.h"
 #include "settings/stored_values.h"
 
 #define SLIDER_TICK_STEP 9
-
-static const int AreaControlIds[AREA_FIELD_COUNT] = {
-    IDC_START_X, IDC_START_Y, IDC_END_X, IDC_END_Y
-};
+// How often the state line looks for the running program.
+#define PROGRAM_TIMER_ID 1
+#define PROGRAM_POLL_MS 500
+#define START_MESSAGE_SIZE (MAX_PATH + 160)
 
 static void FillActionList(HWND dialog, int controlId)
 {
@@ -27,7 +31,7 @@ static void InitControls(HWND dialog)
     SendMessageA(slider, TBM_SETRANGE, TRUE, MAKELPARAM(SENSITIVITY_MIN, SENSITIVITY_MAX));
     SendMessageA(slider, TBM_SETTICFREQ, SLIDER_TICK_STEP, 0);
     for (int field = 0; field < AREA_FIELD_COUNT; field++)
-        SendDlgItemMessageA(dialog, AreaControlIds[field], EM_LIMITTEXT,
+        SendDlgItemMessageA(dialog, AreaFieldIds[field], EM_LIMITTEXT,
                             AREA_TEXT_SIZE - 1, 0);
 }
 
@@ -39,14 +43,14 @@ static void ShowTabletSize(HWND dialog)
                  (long)Panel.Maxima.XMax, (long)Panel.Maxima.YMax);
     else
         snprintf(text, sizeof text,
-                 "The tablet is not connected: its size is not known.");
+                 "The tablet is not connected: outline not to scale.");
     SetDlgItemTextA(dialog, IDC_TABLET_SIZE, text);
 }
 
 static void EnableAreaFields(HWND dialog, BOOL enable)
 {
     for (int field = 0; field < AREA_FIELD_COUNT; field++)
-        EnableWindow(GetDlgItem(dialog, AreaControlIds[field]), enable);
+        EnableWindow(GetDlgItem(dialog, AreaFieldIds[field]), enable);
 }
 
 static void CheckChoice(HWND dialog, int firstId, int secondId, int choice)
@@ -74,7 +78,7 @@ static void ShowSettings(HWND dialog, const PanelShown *shown)
     SendDlgItemMessageA(dialog, IDC_BUTTON2, CB_SETCURSEL, (WPARAM)shown->Button2, 0);
     CheckChoice(dialog, IDC_AREA_WHOLE, IDC_AREA_PART, shown->WholeTablet);
     for (int field = 0; field < AREA_FIELD_COUNT; field++)
-        SetDlgItemTextA(dialog, AreaControlIds[field], shown->Area[field]);
+        SetDlgItemTextA(dialog, AreaFieldIds[field], shown->Area[field]);
     EnableAreaFields(dialog, !shown->WholeTablet);
 }
 
@@ -90,19 +94,20 @@ static void ReadSettings(HWND dialog, PanelShown *shown)
     shown->Absolute = ReadChoice(dialog, IDC_MODE_ABSOLUTE, IDC_MODE_RELATIVE);
     shown->Orientation = ReadChoice(dialog, IDC_ORIENT_PORTRAIT, IDC_ORIENT_LANDSCAPE);
     shown->Sensitivity = (int)SendDlgItemMessageA(dialog, IDC_SENSITIVITY, TBM_GETPOS, 0, 0);
+    shown->StartingSensitivity = Panel.StartingSensitivity;
     shown->Button1 = ReadAction(dialog, IDC_BUTTON1);
     shown->Button2 = ReadAction(dialog, IDC_BUTTON2);
     shown->WholeTablet = IsDlgButtonChecked(dialog, IDC_AREA_WHOLE) == BST_CHECKED;
     for (int field = 0; field < AREA_FIELD_COUNT; field++)
-        GetDlgItemTextA(dialog, AreaControlIds[field], shown->Area[field], AREA_TEXT_SIZE);
+        GetDlgItemTextA(dialog, AreaFieldIds[field], shown->Area[field], AREA_TEXT_SIZE);
 }
 
-// The whole tablet starts at 0, 0 and ends at the maxima, when they are known.
-// A click on the choice already made changes nothing.
-static void ChooseWholeTablet(HWND dialog)
+// The fields of the whole tablet: 0, 0 and the maxima.  Where the maxima are
+// not known, the ends go back to what is stored: a number typed there goes
+// with the part of the tablet, and is not left greyed where it could be
+// refused and not put right.
+static void ShowWholeTabletFields(HWND dialog)
 {
-    if (!IsWindowEnabled(GetDlgItem(dialog, IDC_START_X)))
-        return;
     SetDlgItemTextA(dialog, IDC_START_X, "0");
     SetDlgItemTextA(dialog, IDC_START_Y, "0");
     if (Panel.Maxima.Known) {
@@ -111,8 +116,27 @@ static void ChooseWholeTablet(HWND dialog)
         SetDlgItemTextA(dialog, IDC_END_X, text);
         snprintf(text, sizeof text, "%ld", (long)Panel.Maxima.YMax);
         SetDlgItemTextA(dialog, IDC_END_Y, text);
+    } else {
+        SetDlgItemTextA(dialog, IDC_END_X, Panel.Opened.Area[AREA_END_X]);
+        SetDlgItemTextA(dialog, IDC_END_Y, Panel.Opened.Area[AREA_END_Y]);
     }
-    EnableAreaFields(dialog, FALSE);
+}
+
+// Chooses the whole tablet.  Choosing it again changes nothing.
+static void ChooseWholeTablet(HWND dialog)
+{
+    CheckRadioButton(dialog, IDC_AREA_WHOLE, IDC_AREA_PART, IDC_AREA_WHOLE);
+    if (IsWindowEnabled(GetDlgItem(dialog, IDC_START_X))) {
+        ShowWholeTabletFields(dialog);
+        EnableAreaFields(dialog, FALSE);
+    }
+    FollowAreaFields(dialog);
+}
+
+static void ChoosePartOfTablet(HWND dialog)
+{
+    EnableAreaFields(dialog, TRUE);
+    FollowAreaFields(dialog);
 }
 
 static void ShowProblem(HWND dialog, const char *text, int controlId)
@@ -155,9 +179,68 @@ static bool ApplySettings(HWND dialog)
         Panel.Stored.Number[changes.Value[i]] = changes.Number[i];
     }
     Panel.Opened = now;
+    // The area fields are compared with what is stored, not with what the
+    // whole tablet shows in them.
+    PanelShown stored;
+    ShowStoredSettings(&Panel.Stored, &stored);
+    memcpy(Panel.Opened.Area, stored.Area, sizeof stored.Area);
     Panel.SliderMoved = FALSE;
     NotifyRunningProgram();
     return true;
+}
+
+// Every control back to the program's starting values, as if nothing were
+// stored; written, like any change, by OK or Apply.
+static void ShowStartingValues(HWND dialog)
+{
+    StoredSettings nothing;
+    ZeroMemory(&nothing, sizeof nothing);
+    PanelShown start, now;
+    ShowStoredSettings(&nothing, &start);
+    ReadSettings(dialog, &now);
+    // The area as it is, then the whole tablet chosen as a click chooses it.
+    start.WholeTablet = now.WholeTablet;
+    memcpy(start.Area, now.Area, sizeof now.Area);
+    ShowSettings(dialog, &start);
+    ChooseWholeTablet(dialog);
+    Panel.SliderMoved = FALSE;
+    Panel.StartingSensitivity = TRUE;
+    SetDlgItemTextA(dialog, IDC_PANEL_MESSAGE, "");
+}
+
+// The state line, and the Start button while the program does not run.
+static void ShowProgramState(HWND dialog)
+{
+    int running = IsProgramRunning() ? 1 : 0;
+    if (running == Panel.ProgramShown)
+        return;
+    Panel.ProgramShown = running;
+    SetDlgItemTextA(dialog, IDC_PROGRAM_STATE, running
+        ? "The tablet program is running: OK and Apply take effect at once."
+        : "The tablet program is not running: the settings take effect when it starts.");
+    HWND start = GetDlgItem(dialog, IDC_START_PROGRAM);
+    if (running && GetFocus() == start)
+        SendMessageA(dialog, WM_NEXTDLGCTL, 0, FALSE);
+    ShowWindow(start, running ? SW_HIDE : SW_SHOW);
+}
+
+static void StartProgram(HWND dialog)
+{
+    char path[MAX_PATH];
+    DWORD error = StartInstalledProgram(path, sizeof path);
+    char text[START_MESSAGE_SIZE] = "";
+    if (error == ERROR_FILE_NOT_FOUND && !path[0])
+        snprintf(text, sizeof text, "The tablet program was not found.");
+    else if (error == ERROR_FILE_NOT_FOUND)
+        snprintf(text, sizeof text,
+                 "The tablet program was not found: it is not installed, and %s "
+                 "does not exist.", path);
+    else if (error != ERROR_SUCCESS)
+        snprintf(text, sizeof text,
+                 "The tablet program %s could not be started (error %lu).", path,
+                 (unsigned long)error);
+    SetDlgItemTextA(dialog, IDC_PANEL_MESSAGE, text);
+    ShowProgramState(dialog);
 }
 
 static BOOL OpenPanel(HWND dialog)
@@ -168,13 +251,28 @@ static BOOL OpenPanel(HWND dialog)
     Panel.Maxima.XMax = Panel.Maxima.Known ? xMax : 0;
     Panel.Maxima.YMax = Panel.Maxima.Known ? yMax : 0;
     ShowTabletSize(dialog);
+    SetUpAreaPicture(dialog);
     ReadStoredSettings(&Panel.Stored);
     ShowStoredSettings(&Panel.Stored, &Panel.Opened);
+    Panel.StartingSensitivity = Panel.Opened.StartingSensitivity;
     ShowSettings(dialog, &Panel.Opened);
     // What the controls hold now is the reference for "changed".
     ReadSettings(dialog, &Panel.Opened);
     Panel.SliderMoved = FALSE;
+    // The whole tablet shows the area in force.
+    if (Panel.Opened.WholeTablet && Panel.Maxima.Known)
+        ShowWholeTabletFields(dialog);
+    FollowAreaFields(dialog);
+    Panel.ProgramShown = -1;
+    ShowProgramState(dialog);
+    SetTimer(dialog, PROGRAM_TIMER_ID, PROGRAM_POLL_MS, NULL);
     return TRUE;
+}
+
+static POINT MessagePoint(LPARAM lParam)
+{
+    POINT point = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    return point;
 }
 
 static INT_PTR CALLBACK PanelDialogProc(HWND dialog, UINT message, WPARAM wParam,
@@ -184,8 +282,32 @@ static INT_PTR CALLBACK PanelDialogProc(HWND dialog, UINT message, WPARAM wParam
     case WM_INITDIALOG:
         return OpenPanel(dialog);
     case WM_HSCROLL:
-        if ((HWND)lParam == GetDlgItem(dialog, IDC_SENSITIVITY))
+        if ((HWND)lParam == GetDlgItem(dialog, IDC_SENSITIVITY)) {
             Panel.SliderMoved = TRUE;
+            Panel.StartingSensitivity = FALSE;
+        }
+        return TRUE;
+    case WM_DRAWITEM:
+        if (wParam != IDC_AREA_PICTURE)
+            return FALSE;
+        DrawAreaPicture((const DRAWITEMSTRUCT *)lParam);
+        return TRUE;
+    case WM_LBUTTONDOWN:
+        return PressAreaPicture(dialog, MessagePoint(lParam));
+    case WM_MOUSEMOVE:
+        return DragAreaPicture(dialog, MessagePoint(lParam));
+    case WM_LBUTTONUP:
+    case WM_CAPTURECHANGED:
+        EndAreaDrag(dialog);
+        return TRUE;
+    case WM_SETCURSOR:
+        if ((HWND)wParam != dialog || LOWORD(lParam) != HTCLIENT || !SetAreaCursor(dialog))
+            return FALSE;
+        SetWindowLongPtrA(dialog, DWLP_MSGRESULT, TRUE);
+        return TRUE;
+    case WM_TIMER:
+        if (wParam == PROGRAM_TIMER_ID)
+            ShowProgramState(dialog);
         return TRUE;
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
@@ -195,7 +317,20 @@ static INT_PTR CALLBACK PanelDialogProc(HWND dialog, UINT message, WPARAM wParam
             return TRUE;
         case IDC_AREA_PART:
             if (HIWORD(wParam) == BN_CLICKED)
-                EnableAreaFields(dialog, TRUE);
+                ChoosePartOfTablet(dialog);
+            return TRUE;
+        case IDC_START_X:
+        case IDC_START_Y:
+        case IDC_END_X:
+        case IDC_END_Y:
+            if (HIWORD(wParam) == EN_CHANGE)
+                FollowAreaFields(dialog);
+            return TRUE;
+        case IDC_DEFAULTS:
+            ShowStartingValues(dialog);
+            return TRUE;
+        case IDC_START_PROGRAM:
+            StartProgram(dialog);
             return TRUE;
         case IDC_APPLY:
             ApplySettings(dialog);

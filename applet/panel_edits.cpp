@@ -4,7 +4,7 @@
 #include "panel_resource.h"
 #include "settings/stored_values.h"
 
-static const int AreaControlIds[AREA_FIELD_COUNT] = {
+const int AreaFieldIds[AREA_FIELD_COUNT] = {
     IDC_START_X, IDC_START_Y, IDC_END_X, IDC_END_Y
 };
 static const char *const AreaFieldNames[AREA_FIELD_COUNT] = {
@@ -43,6 +43,8 @@ void ShowStoredSettings(const StoredSettings *stored, PanelShown *shown)
 
     shown->Sensitivity = ClampSlider(stored->Present[PANEL_SENSITIVITY]
         ? (LONG)stored->Number[PANEL_SENSITIVITY] : START_SENSITIVITY);
+    shown->StartingSensitivity = !stored->Present[PANEL_SENSITIVITY] ||
+                                 stored->Number[PANEL_SENSITIVITY] == START_SENSITIVITY;
 
     shown->Button1 = ShowAction(stored, PANEL_BUTTON1, START_BUTTON1_ACTION);
     shown->Button2 = ShowAction(stored, PANEL_BUTTON2, START_BUTTON2_ACTION);
@@ -81,8 +83,7 @@ static LONG AreaFieldLimit(int field, const TabletMaxima *maxima)
     return max < AREA_NUMBER_MAX ? max : AREA_NUMBER_MAX;
 }
 
-// Digits only, blanks around them allowed, no more than the limit.
-static bool ParseAreaNumber(const char *text, LONG limit, LONG *number)
+bool ParseAreaNumber(const char *text, LONG limit, LONG *number)
 {
     while (*text == ' ')
         text++;
@@ -105,7 +106,7 @@ static bool ParseAreaNumber(const char *text, LONG limit, LONG *number)
 static void ReportNotANumber(PanelProblem *problem, int field, LONG limit,
                              const TabletMaxima *maxima)
 {
-    problem->ControlId = AreaControlIds[field];
+    problem->ControlId = AreaFieldIds[field];
     snprintf(problem->Text, PROBLEM_TEXT_SIZE, "%s must be a whole number from 0 to %ld%s.",
              AreaFieldNames[field], (long)limit,
              maxima->Known ? " (the tablet's size)" : "");
@@ -113,7 +114,7 @@ static void ReportNotANumber(PanelProblem *problem, int field, LONG limit,
 
 static void ReportStartNotBeforeEnd(PanelProblem *problem, int start, int end)
 {
-    problem->ControlId = AreaControlIds[start];
+    problem->ControlId = AreaFieldIds[start];
     snprintf(problem->Text, PROBLEM_TEXT_SIZE, "%s must be less than %s.",
              AreaFieldNames[start], AreaFieldNames[end]);
 }
@@ -123,10 +124,18 @@ static bool CollectAreaChanges(const PanelShown *opened, const PanelShown *now,
                                PanelProblem *problem)
 {
     bool modeChanged = now->WholeTablet != opened->WholeTablet;
+    // The whole tablet kept: its greyed fields only show the area in force.
+    if (now->WholeTablet && !modeChanged)
+        return true;
+    // A field differs from the stored number unless both read as the same number.
     bool fieldChanged[AREA_FIELD_COUNT];
     bool anyChanged = modeChanged;
     for (int field = 0; field < AREA_FIELD_COUNT; field++) {
-        fieldChanged[field] = strcmp(now->Area[field], opened->Area[field]) != 0;
+        LONG was, is;
+        fieldChanged[field] =
+            strcmp(now->Area[field], opened->Area[field]) != 0 &&
+            !(ParseAreaNumber(opened->Area[field], AREA_NUMBER_MAX, &was) &&
+              ParseAreaNumber(now->Area[field], AREA_NUMBER_MAX, &is) && was == is);
         anyChanged = anyChanged || fieldChanged[field];
     }
     if (!anyChanged)
@@ -174,8 +183,15 @@ bool CollectChanges(const PanelShown *opened, const PanelShown *now,
     if (ChoiceChanged(opened->Orientation, now->Orientation))
         AddChange(changes, PANEL_LANDSCAPE, (DWORD)now->Orientation);
     // As the program's own slider: any notification counts as a choice.
-    if (sliderMoved || now->Sensitivity != opened->Sensitivity)
+    // Defaults brings back the starting value itself, below the slider's range.
+    if (sliderMoved) {
         AddChange(changes, PANEL_SENSITIVITY, (DWORD)now->Sensitivity);
+    } else if (now->StartingSensitivity) {
+        if (!opened->StartingSensitivity)
+            AddChange(changes, PANEL_SENSITIVITY, START_SENSITIVITY);
+    } else if (now->Sensitivity != opened->Sensitivity) {
+        AddChange(changes, PANEL_SENSITIVITY, (DWORD)now->Sensitivity);
+    }
     if (!CollectAreaChanges(opened, now, maxima, changes, problem)) {
         changes->Count = 0;
         return false;

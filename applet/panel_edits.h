@@ -8,6 +8,9 @@
 
 #define PROBLEM_TEXT_SIZE 160
 
+// The controls of the four working-area fields, in PanelAreaField order.
+extern const int AreaFieldIds[AREA_FIELD_COUNT];
+
 // Why the changes cannot be written, and the control to put right.
 struct PanelProblem {
     int ControlId;
@@ -19,8 +22,12 @@ struct PanelProblem {
 // 1, whole tablet; an empty field for a missing working-area number).
 void ShowStoredSettings(const StoredSettings *stored, PanelShown *shown);
 
+// Digits only, blanks around them allowed, no more than the limit.
+bool ParseAreaNumber(const char *text, LONG limit, LONG *number);
+
 // Collects the values whose control differs from what it showed at opening
-// (the slider: also any slider notification).  False, with the problem,
+// (the slider: also any slider notification; the starting sensitivity when
+// Defaults brought it back).  The whole tablet, kept, writes no area numbers.  False, with the problem,
 // when a working-area number that would be written is not a number, lies
 // outside the tablet or starts at or beyond its end.
 bool CollectChanges(const PanelShown *opened, const PanelShown *now,

@@ -26,6 +26,12 @@
 #define IDC_TABLET_SIZE       114
 #define IDC_PANEL_MESSAGE     115
 #define IDC_APPLY             116
+#define IDC_AREA_PICTURE      117
+#define IDC_AREA_SIZE         118
+#define IDC_SCREEN_SIZE       119
+#define IDC_PROGRAM_STATE     120
+#define IDC_START_PROGRAM     121
+#define IDC_DEFAULTS          122
 
 /* The dialog's caption, by which it can be found. */
 #define PANEL_CAPTION         "USB Tablet"

@@ -1,6 +1,6 @@
-/* The applet's seams: the registry writes and the tablet's size can be
-   replaced, so that a refused write or a present tablet can be exercised
-   where neither can be arranged.  Exported from penpanel.cpl as
+/* The applet's seams: the registry writes, the tablet's size and the start
+   of the program can be replaced, so that a refused write, a present tablet
+   or a started program can be exercised where none can be arranged.  Exported from penpanel.cpl as
    SetPanelTestSeams; a NULL record, or a NULL field, means the real call. */
 #ifndef PANEL_SEAMS_H
 #define PANEL_SEAMS_H
@@ -15,10 +15,16 @@ typedef LONG (*PanelSetDword)(HKEY key, const char *name, DWORD number);
    tablet is present. */
 typedef BOOL (*PanelReadTabletMaxima)(LONG *xMax, LONG *yMax);
 
+/* Starts the program file at path with the command line (which names it
+   first, quoted) in the folder; ERROR_SUCCESS or the error. */
+typedef DWORD (*PanelStartProcess)(const char *path, char *commandLine,
+                                   const char *folder);
+
 struct PanelTestSeams {
     PanelOpenKeyForWrite OpenKeyForWrite;
     PanelSetDword SetDword;
     PanelReadTabletMaxima ReadTabletMaxima;
+    PanelStartProcess StartProcess;
 };
 
 typedef void (*SetPanelTestSeamsProc)(const PanelTestSeams *seams);

@@ -4,6 +4,7 @@
 #define PANEL_STATE_H
 
 #include <windows.h>
+#include "area_mapping.h"
 #include "panel_seams.h"
 
 // The ten stored values, in this order throughout the applet.
@@ -41,6 +42,8 @@ struct PanelShown {
     int Absolute;        // 1 absolute, 0 relative, -1 neither
     int Orientation;     // 0 landscape, 1 portrait, -1 neither
     int Sensitivity;     // slider position
+    BOOL StartingSensitivity;  // stands for the program's starting value,
+                               // which the slider shows at its nearest position
     int Button1;         // action code 0..38, or -1
     int Button2;
     int WholeTablet;     // 1 whole tablet, 0 the fields below
@@ -56,10 +59,21 @@ struct TabletMaxima {
 struct PanelStateRecord {
     HINSTANCE Instance;
     StoredSettings Stored;
-    PanelShown Opened;     // what the controls showed at opening or the last Apply
+    PanelShown Opened;     // what the controls showed at opening or the last Apply;
+                           // the area fields: as stored
     BOOL SliderMoved;      // any slider notification since then
+    BOOL StartingSensitivity;  // the slider stands for the starting value (Defaults)
     TabletMaxima Maxima;
     PanelTestSeams Seams;  // all fields set: the real calls unless replaced
+
+    // The picture of the tablet.
+    SurfaceScale Surface;  // where the surface lies in the picture control
+    AreaUnits Area;        // the area drawn: the fields as typed, or the whole tablet
+    int Grip;              // what a drag holds (AreaGrip); GRIP_NONE between drags
+    POINT DragFrom;        // where the drag began, in picture pixels
+    AreaUnits DragStart;   // the area when it began
+
+    int ProgramShown;      // the state line shows: 1 running, 0 not, -1 nothing yet
 };
 
 extern PanelStateRecord Panel;

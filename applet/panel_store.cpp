@@ -1,5 +1,6 @@
 #include "panel_store.h"
 #include "settings/stored_values.h"
+#include "program_start.h"
 #include "tablet_maxima.h"
 
 PanelStateRecord Panel;
@@ -33,6 +34,7 @@ void ResetPanelSeams()
     Panel.Seams.OpenKeyForWrite = OpenKeyForWrite;
     Panel.Seams.SetDword = SetDword;
     Panel.Seams.ReadTabletMaxima = ReadTabletMaxima;
+    Panel.Seams.StartProcess = StartProgramProcess;
 }
 
 extern "C" void SetPanelTestSeams(const PanelTestSeams *seams)
@@ -46,6 +48,8 @@ extern "C" void SetPanelTestSeams(const PanelTestSeams *seams)
         Panel.Seams.SetDword = seams->SetDword;
     if (seams->ReadTabletMaxima)
         Panel.Seams.ReadTabletMaxima = seams->ReadTabletMaxima;
+    if (seams->StartProcess)
+        Panel.Seams.StartProcess = seams->StartProcess;
 }
 
 void ReadStoredSettings(StoredSettings *stored)

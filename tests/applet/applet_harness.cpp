@@ -45,6 +45,40 @@ bool StoredValueExists(const char *name)
     return result == ERROR_SUCCESS;
 }
 
+StoredNumbers ReadAllStored()
+{
+    static const char *const names[] = {
+        VALUE_ABSOLUTE, VALUE_LANDSCAPE, VALUE_SENSITIVITY, VALUE_WORKING_AREA,
+        VALUE_START_X, VALUE_START_Y, VALUE_END_X, VALUE_END_Y,
+        VALUE_BUTTON1, VALUE_BUTTON2
+    };
+    StoredNumbers numbers;
+    for (const char *name : names) {
+        DWORD number;
+        if (ReadStoredDword(name, &number))
+            numbers[name] = number;
+    }
+    return numbers;
+}
+
+void PutAll(const StoredNumbers &numbers)
+{
+    for (const auto &entry : numbers)
+        PutStoredDword(entry.first.c_str(), entry.second);
+}
+
+BOOL TabletOf20000By15000(LONG *xMax, LONG *yMax)
+{
+    *xMax = 20000;
+    *yMax = 15000;
+    return TRUE;
+}
+
+BOOL NoTablet(LONG *, LONG *)
+{
+    return FALSE;
+}
+
 HMODULE LoadApplet()
 {
     char path[MAX_PATH];
@@ -180,6 +214,67 @@ bool IsChecked(HWND dialog, int id)
     return IsDlgButtonChecked(dialog, id) == BST_CHECKED;
 }
 
+bool IsEnabled(HWND dialog, int id)
+{
+    return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE;
+}
+
+#define SERVE_WAIT_MS 10
+
+static void ServeQueuedMessages(HWND dialog)
+{
+    MSG message;
+    while (PeekMessageA(&message, NULL, 0, 0, PM_REMOVE)) {
+        if (IsWindow(dialog) && IsDialogMessageA(dialog, &message))
+            continue;
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
+bool ServeDialogUntil(HWND dialog, const std::function<bool()> &condition,
+                      DWORD milliseconds)
+{
+    DWORD started = GetTickCount();
+    for (;;) {
+        ServeQueuedMessages(dialog);
+        if (condition())
+            return true;
+        if (GetTickCount() - started >= milliseconds)
+            return condition();
+        MsgWaitForMultipleObjects(0, NULL, FALSE, SERVE_WAIT_MS, QS_ALLINPUT);
+    }
+}
+
+void PressKey(HWND dialog, WPARAM key)
+{
+    HWND focus = GetFocus();
+    PostMessageA(focus, WM_KEYDOWN, key, 1);
+    PostMessageA(focus, WM_KEYUP, key, 0xC0000001);
+    ServeQueuedMessages(dialog);
+}
+
+void PressAltKey(HWND dialog, char letter)
+{
+    PostMessageA(GetFocus(), WM_SYSCHAR, (WPARAM)(unsigned char)letter, 0x20000001);
+    ServeQueuedMessages(dialog);
+}
+
+void MouseDown(HWND dialog, POINT point)
+{
+    SendMessageA(dialog, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(point.x, point.y));
+}
+
+void MouseMove(HWND dialog, POINT point)
+{
+    SendMessageA(dialog, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(point.x, point.y));
+}
+
+void MouseUp(HWND dialog, POINT point)
+{
+    SendMessageA(dialog, WM_LBUTTONUP, 0, MAKELPARAM(point.x, point.y));
+}
+
 void AppletTest::SetUp()
 {
     Saved = SaveSettingsKey();
@@ -193,7 +288,7 @@ void AppletTest::SetUp()
                                                                   "SetPanelTestSeams");
     ASSERT_NE((SetPanelTestSeamsProc)NULL, SetSeams);
     // No tablet unless a test says so, whatever the machine has.
-    PanelTestSeams seams = {NULL, NULL, [](LONG *, LONG *) -> BOOL { return FALSE; }};
+    PanelTestSeams seams = {NULL, NULL, NoTablet, NULL};
     SetSeams(&seams);
     ASSERT_NE(0, Applet(NULL, CPL_INIT, 0, 0));
     StandIn = CreateProgramStandIn();

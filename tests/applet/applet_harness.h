@@ -7,6 +7,7 @@
 #include <windows.h>
 #include <cpl.h>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 #include <gtest/gtest.h>
@@ -19,6 +20,16 @@ void PutStoredString(const char *name, const char *text);
 bool ReadStoredDword(const char *name, DWORD *number);
 // True when the value exists, whatever its type.
 bool StoredValueExists(const char *name);
+
+// Every REG_DWORD among the ten values, by name.
+typedef std::map<std::string, DWORD> StoredNumbers;
+StoredNumbers ReadAllStored();
+void PutAll(const StoredNumbers &numbers);
+
+// A tablet seam: 20000 by 15000 units.
+BOOL TabletOf20000By15000(LONG *xMax, LONG *yMax);
+// A tablet seam: no tablet.
+BOOL NoTablet(LONG *xMax, LONG *yMax);
 
 // Loads penpanel.cpl from beside the test program's folder's parent.
 HMODULE LoadApplet();
@@ -41,6 +52,21 @@ void MoveSlider(HWND dialog, int position);
 void TypeText(HWND dialog, int id, const char *text);
 std::string ControlText(HWND dialog, int id);
 bool IsChecked(HWND dialog, int id);
+bool IsEnabled(HWND dialog, int id);
+
+// Serves this thread's messages as the dialog's own loop does (keys through
+// IsDialogMessage) until the condition holds or the time is up; the
+// condition's last answer.
+bool ServeDialogUntil(HWND dialog, const std::function<bool()> &condition,
+                      DWORD milliseconds);
+// A key pressed in the focused control (Alt with it for WM_SYSCHAR), its
+// messages served.
+void PressKey(HWND dialog, WPARAM key);
+void PressAltKey(HWND dialog, char letter);
+// The mouse in the dialog, at a point of its client area.
+void MouseDown(HWND dialog, POINT point);
+void MouseMove(HWND dialog, POINT point);
+void MouseUp(HWND dialog, POINT point);
 
 class AppletTest : public testing::Test {
 protected:

@@ -2,37 +2,12 @@
 // what it refuses.
 #include "applet_harness.h"
 #include <commctrl.h>
-#include <map>
+#include <ctype.h>
+#include <string.h>
 #include "panel_resource.h"
 #include "settings/stored_values.h"
 
 namespace {
-
-const char *const AllValueNames[] = {
-    VALUE_ABSOLUTE, VALUE_LANDSCAPE, VALUE_SENSITIVITY, VALUE_WORKING_AREA,
-    VALUE_START_X, VALUE_START_Y, VALUE_END_X, VALUE_END_Y,
-    VALUE_BUTTON1, VALUE_BUTTON2
-};
-
-typedef std::map<std::string, DWORD> StoredNumbers;
-
-// Every REG_DWORD among the ten values.
-StoredNumbers ReadAllStored()
-{
-    StoredNumbers numbers;
-    for (const char *name : AllValueNames) {
-        DWORD number;
-        if (ReadStoredDword(name, &number))
-            numbers[name] = number;
-    }
-    return numbers;
-}
-
-void PutAll(const StoredNumbers &numbers)
-{
-    for (const auto &entry : numbers)
-        PutStoredDword(entry.first.c_str(), entry.second);
-}
 
 // A complete, ordinary set of stored values: relative, portrait, part of
 // the tablet.
@@ -56,11 +31,6 @@ int SliderPosition(HWND dialog)
     return (int)SendDlgItemMessageA(dialog, IDC_SENSITIVITY, TBM_GETPOS, 0, 0);
 }
 
-bool IsEnabled(HWND dialog, int id)
-{
-    return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE;
-}
-
 LONG RefuseOpen(HKEY *) { return ERROR_ACCESS_DENIED; }
 
 int WritesSeen;
@@ -69,13 +39,6 @@ LONG RefuseSecondWrite(HKEY key, const char *name, DWORD number)
     if (++WritesSeen == 2)
         return ERROR_ACCESS_DENIED;
     return RegSetValueExA(key, name, 0, REG_DWORD, (const BYTE *)&number, sizeof number);
-}
-
-BOOL TabletOf20000By15000(LONG *xMax, LONG *yMax)
-{
-    *xMax = 20000;
-    *yMax = 15000;
-    return TRUE;
 }
 
 } // namespace
@@ -171,7 +134,7 @@ TEST_F(AppletTest, ShowsTheTabletsSizeOrThatItIsNotKnown)
         EXPECT_NE(std::string::npos,
                   ControlText(dialog, IDC_TABLET_SIZE).find("not connected"));
     });
-    PanelTestSeams seams = {NULL, NULL, TabletOf20000By15000};
+    PanelTestSeams seams = {NULL, NULL, TabletOf20000By15000, NULL};
     SetSeams(&seams);
     WithDialog([&](HWND dialog) {
         std::string size = ControlText(dialog, IDC_TABLET_SIZE);
@@ -401,7 +364,7 @@ TEST_F(AppletTest, WritesEvenWhenTheProgramIsNotRunning)
 
 TEST_F(AppletTest, WholeTabletStartsAtZeroAndEndsAtTheTabletsMaxima)
 {
-    PanelTestSeams seams = {NULL, NULL, TabletOf20000By15000};
+    PanelTestSeams seams = {NULL, NULL, TabletOf20000By15000, NULL};
     SetSeams(&seams);
     StoredNumbers before = OrdinaryValues();
     PutAll(before);
@@ -425,9 +388,30 @@ TEST_F(AppletTest, WholeTabletStartsAtZeroAndEndsAtTheTabletsMaxima)
     EXPECT_EQ(1, ReloadsReceived);
 }
 
+TEST_F(AppletTest, WithoutTheTabletWholeTabletPutsBackTheStoredEnds)
+{
+    StoredNumbers before = OrdinaryValues();
+    PutAll(before);
+    WithDialog([&](HWND dialog) {
+        TypeText(dialog, IDC_END_X, "abc");  // would be greyed and refused
+        TypeText(dialog, IDC_END_Y, "5000");
+        ClickControl(dialog, IDC_AREA_WHOLE);
+        EXPECT_EQ("0", ControlText(dialog, IDC_START_X));
+        EXPECT_EQ("3000", ControlText(dialog, IDC_END_X));
+        EXPECT_EQ("4000", ControlText(dialog, IDC_END_Y));
+        ClickControl(dialog, IDOK);
+        EXPECT_FALSE(IsWindowVisible(dialog)) << ControlText(dialog, IDC_PANEL_MESSAGE);
+    });
+    StoredNumbers expected = before;
+    expected[VALUE_WORKING_AREA] = 1;
+    expected[VALUE_START_X] = 0;
+    expected[VALUE_START_Y] = 0;
+    EXPECT_EQ(expected, ReadAllStored());
+}
+
 TEST_F(AppletTest, AnAreaUpToTheTabletsMaximaIsAccepted)
 {
-    PanelTestSeams seams = {NULL, NULL, TabletOf20000By15000};
+    PanelTestSeams seams = {NULL, NULL, TabletOf20000By15000, NULL};
     SetSeams(&seams);
     PutAll(OrdinaryValues());
     WithDialog([&](HWND dialog) {
@@ -520,7 +504,7 @@ TEST_F(AppletBadInputTest, ApplyRefusesBadInputAsOkDoes)
 
 TEST_F(AppletBadInputTest, AValueOutsideTheTabletIsRefusedWhenItsSizeIsKnown)
 {
-    PanelTestSeams seams = {NULL, NULL, TabletOf20000By15000};
+    PanelTestSeams seams = {NULL, NULL, TabletOf20000By15000, NULL};
     SetSeams(&seams);
     const BadInputCase cases[] = {
         {"end X beyond the tablet", IDC_END_X, "20001", IDC_END_X, "End X must be a whole number from 0 to 20000"},
@@ -566,7 +550,7 @@ TEST_F(AppletTest, AKeyThatCannotBeOpenedForWritingIsReportedAndNothingReloads)
 {
     StoredNumbers before = OrdinaryValues();
     PutAll(before);
-    PanelTestSeams seams = {RefuseOpen, NULL, NULL};
+    PanelTestSeams seams = {RefuseOpen, NULL, NULL, NULL};
     SetSeams(&seams);
     WithDialog([&](HWND dialog) {
         SelectAction(dialog, IDC_BUTTON1, 13);
@@ -585,7 +569,7 @@ TEST_F(AppletTest, AWriteRefusedHalfwayPutsBackWhatWasWritten)
     StoredNumbers before = {{VALUE_ABSOLUTE, 0}, {VALUE_SENSITIVITY, 23}};
     PutAll(before);
     WritesSeen = 0;
-    PanelTestSeams seams = {NULL, RefuseSecondWrite, NULL};
+    PanelTestSeams seams = {NULL, RefuseSecondWrite, NULL, NULL};
     SetSeams(&seams);
     WithDialog([&](HWND dialog) {
         ClickControl(dialog, IDC_MODE_ABSOLUTE);   // written first
@@ -600,4 +584,115 @@ TEST_F(AppletTest, AWriteRefusedHalfwayPutsBackWhatWasWritten)
     EXPECT_EQ(before, ReadAllStored());
     EXPECT_FALSE(StoredValueExists(VALUE_LANDSCAPE));
     EXPECT_EQ(0, ReloadsReceived);
+}
+
+// ---- Defaults and the keyboard -------------------------------------------------
+
+TEST_F(AppletTest, DefaultsShowsTheStartingValuesAndOnlyOkWritesThem)
+{
+    PanelTestSeams seams = {NULL, NULL, TabletOf20000By15000, NULL};
+    SetSeams(&seams);
+    StoredNumbers before = OrdinaryValues();
+    PutAll(before);
+    WithDialog([&](HWND dialog) {
+        TypeText(dialog, IDC_START_X, "x");  // bad input, swept away
+        ClickControl(dialog, IDC_DEFAULTS);
+        EXPECT_TRUE(IsChecked(dialog, IDC_MODE_ABSOLUTE));
+        EXPECT_TRUE(IsChecked(dialog, IDC_ORIENT_LANDSCAPE));
+        EXPECT_EQ(SENSITIVITY_MIN, SliderPosition(dialog));  // 4 at its nearest
+        EXPECT_EQ(ACTION_LEFT_DOUBLE_CLICK, Selection(dialog, IDC_BUTTON1));
+        EXPECT_EQ(ACTION_LEFT_CLICK, Selection(dialog, IDC_BUTTON2));
+        EXPECT_TRUE(IsChecked(dialog, IDC_AREA_WHOLE));
+        EXPECT_FALSE(IsChecked(dialog, IDC_AREA_PART));
+        EXPECT_FALSE(IsEnabled(dialog, IDC_START_X));
+        EXPECT_EQ("0", ControlText(dialog, IDC_START_X));
+        EXPECT_EQ("0", ControlText(dialog, IDC_START_Y));
+        EXPECT_EQ("20000", ControlText(dialog, IDC_END_X));
+        EXPECT_EQ("15000", ControlText(dialog, IDC_END_Y));
+        EXPECT_EQ(before, ReadAllStored());
+        ClickControl(dialog, IDOK);
+        EXPECT_FALSE(IsWindowVisible(dialog));
+    });
+    StoredNumbers starting = {
+        {VALUE_ABSOLUTE, 1}, {VALUE_LANDSCAPE, 0}, {VALUE_SENSITIVITY, START_SENSITIVITY},
+        {VALUE_WORKING_AREA, 1}, {VALUE_START_X, 0}, {VALUE_START_Y, 0},
+        {VALUE_END_X, 20000}, {VALUE_END_Y, 15000},
+        {VALUE_BUTTON1, START_BUTTON1_ACTION}, {VALUE_BUTTON2, START_BUTTON2_ACTION},
+    };
+    EXPECT_EQ(starting, ReadAllStored());
+    EXPECT_EQ(1, ReloadsReceived);
+
+    // Already the starting values: the slider touched and Defaults pressed
+    // write nothing, and the stored 4 is not turned into the slider's 5.
+    StoredNumbers few = {{VALUE_SENSITIVITY, START_SENSITIVITY}, {VALUE_BUTTON1, 2}};
+    DeleteSettingsKey();
+    PutAll(few);
+    WithDialog([&](HWND dialog) {
+        MoveSlider(dialog, 30);
+        ClickControl(dialog, IDC_DEFAULTS);
+        ClickControl(dialog, IDOK);
+        EXPECT_FALSE(IsWindowVisible(dialog));
+    });
+    EXPECT_EQ(few, ReadAllStored());
+    EXPECT_EQ(1, ReloadsReceived);
+}
+
+TEST_F(AppletTest, TabVisitsEveryControlInReadingOrderAndKeysWorkAsInAnyDialog)
+{
+    DestroyProgramStandIn(StandIn);  // not running: Start is shown
+    StandIn = NULL;
+    StoredNumbers before = OrdinaryValues();  // part of the tablet: the fields take part
+    PutAll(before);
+    WithDialog([&](HWND dialog) {
+        const int order[] = {
+            IDC_START_PROGRAM, IDC_MODE_RELATIVE, IDC_ORIENT_PORTRAIT, IDC_SENSITIVITY,
+            IDC_BUTTON1, IDC_BUTTON2, IDC_AREA_PART, IDC_START_X, IDC_START_Y,
+            IDC_END_X, IDC_END_Y, IDC_DEFAULTS, IDOK, IDCANCEL, IDC_APPLY,
+            IDC_START_PROGRAM,
+        };
+        SendMessageA(dialog, WM_NEXTDLGCTL, (WPARAM)GetDlgItem(dialog, IDC_APPLY), TRUE);
+        for (int id : order) {
+            PressKey(dialog, VK_TAB);
+            EXPECT_EQ(id, GetDlgCtrlID(GetFocus())) << "after the control before " << id;
+        }
+
+        // Each mnemonic once in the dialog; a label's goes to its field.
+        std::map<char, int> mnemonics;
+        for (HWND child = GetWindow(dialog, GW_CHILD); child;
+             child = GetWindow(child, GW_HWNDNEXT)) {
+            char text[128];
+            GetWindowTextA(child, text, sizeof text);
+            const char *amp = strchr(text, '&');
+            if (amp && amp[1] && amp[1] != '&')
+                mnemonics[(char)tolower((unsigned char)amp[1])]++;
+        }
+        EXPECT_EQ(16u, mnemonics.size());
+        for (const auto &entry : mnemonics)
+            EXPECT_EQ(1, entry.second) << "mnemonic " << entry.first;
+        const struct { char Letter; int Id; } labels[] = {
+            {'x', IDC_START_X}, {'y', IDC_START_Y}, {'d', IDC_END_X}, {'n', IDC_END_Y},
+            {'1', IDC_BUTTON1}, {'2', IDC_BUTTON2}, {'s', IDC_SENSITIVITY},
+        };
+        for (const auto &label : labels) {
+            PressAltKey(dialog, label.Letter);
+            EXPECT_EQ(label.Id, GetDlgCtrlID(GetFocus())) << "Alt+" << label.Letter;
+        }
+
+        // Esc is Cancel, wherever the focus is.
+        TypeText(dialog, IDC_START_X, "150");
+        PressKey(dialog, VK_ESCAPE);
+        EXPECT_FALSE(IsWindowVisible(dialog));
+    });
+    EXPECT_EQ(before, ReadAllStored());
+
+    // Enter in a field is OK.
+    WithDialog([&](HWND dialog) {
+        SendMessageA(dialog, WM_NEXTDLGCTL, (WPARAM)GetDlgItem(dialog, IDC_START_X), TRUE);
+        TypeText(dialog, IDC_START_X, "150");
+        PressKey(dialog, VK_RETURN);
+        EXPECT_FALSE(IsWindowVisible(dialog));
+    });
+    StoredNumbers expected = before;
+    expected[VALUE_START_X] = 150;
+    EXPECT_EQ(expected, ReadAllStored());
 }

@@ -1,0 +1,35 @@
+// The resident program as the applet sees it: whether it runs, where the
+// installed one is, and starting it.
+#ifndef PROGRAM_START_H
+#define PROGRAM_START_H
+
+#include <windows.h>
+
+#define PROGRAM_ARGUMENTS_SIZE 512
+
+// True when a window of the program's class exists.
+BOOL IsProgramRunning();
+
+// Splits a logon command as the Run value holds it: a quoted path,
+// optionally followed by blanks and arguments, or an unquoted path alone.
+// False when there is no path, a quote is not closed, something follows the
+// closing quote without a blank, or a part does not fit its buffer.
+bool SplitRunCommand(const char *command, char *path, size_t pathSize,
+                     char *arguments, size_t argumentsSize);
+
+// The program to start: the existing file the Run value names, or else
+// stylohid.exe beside the applet's own file if it exists.  False when
+// neither exists; path then holds where it was last looked for.
+bool FindInstalledProgram(char *path, size_t pathSize, char *arguments,
+                          size_t argumentsSize);
+
+// Starts the installed program in its own folder.  ERROR_SUCCESS, or the
+// reason it could not start (ERROR_FILE_NOT_FOUND when there is none);
+// path tells which file was meant.
+DWORD StartInstalledProgram(char *path, size_t pathSize);
+
+// The real call behind the seam: CreateProcessA of the path with the
+// command line, in the folder; ERROR_SUCCESS or the error.
+DWORD StartProgramProcess(const char *path, char *commandLine, const char *folder);
+
+#endif
