@@ -70,8 +70,14 @@ bool CheckProgramRunning()
                           "logon) or start it from its folder; its icon appears "
                           "once it has found the tablet.", PROGRAM_FILE_NAME);
     RunningProgram program;
-    DWORD first = FindRunningProgram(&program) ? program.ProcessId
-                                               : copies.ProcessIds[0];
+    bool windowFound = FindRunningProgram(&program);
+    DWORD first = windowFound ? program.ProcessId : copies.ProcessIds[0];
+    if (copies.Count == 1 && !windowFound)
+        return PrintCheck(label, false,
+                          "%s runs (process id %lu) without its window, so it is "
+                          "ending or hangs. Wait a few seconds; if it stays, end "
+                          "it in the Task Manager and start it again.",
+                          PROGRAM_FILE_NAME, (unsigned long)first);
     if (copies.Count == 1)
         return PrintCheck(label, true, "%s is running (process id %lu).",
                           PROGRAM_FILE_NAME, (unsigned long)first);

@@ -179,11 +179,16 @@ TEST_F(Diagnose, NamesTheOneBrokenPartOfTheSetUpAndExitsOneForIt)
         c.Mend();
 
         EXPECT_EQ(run.ExitCode, c.Label ? 1u : 0u) << run.Out;
+        size_t lineStart = 0;  // one line per check, in this order
         for (const char *label : CheckLabels) {
             bool broken = c.Label && strcmp(label, c.Label) == 0;
             EXPECT_EQ(Verdict(LineOf(run.Out, label)), broken ? "PROBLEM" : "OK")
                 << label << " in:\n" << run.Out;
+            EXPECT_EQ(run.Out.compare(lineStart, strlen(label) + 1, std::string(label) + ":"), 0)
+                << label << " in:\n" << run.Out;
+            lineStart = run.Out.find('\n', lineStart) + 1;
         }
+        EXPECT_EQ(lineStart, run.Out.size()) << run.Out;
         std::string named = c.Label ? LineOf(run.Out, c.Label) : run.Out;
         for (const std::string &words : c.Words)
             EXPECT_NE(named.find(words), std::string::npos)
