@@ -1,15 +1,22 @@
 #!/usr/bin/env bash
-# Checks the shipped executable: PE32 for Intel 386, GUI subsystem, and
-# importing only Windows system DLLs (no MinGW runtime DLL).
+# Checks a shipped executable: PE32 for Intel 386, GUI subsystem (console
+# with "console" as second argument), and importing only Windows system DLLs
+# (no MinGW runtime DLL).
 set -euo pipefail
 exe="$1"
+subsystem="${2:-gui}"
 dump=$(i686-w64-mingw32-objdump -p "$exe")
 fail() { echo "FAIL: $*"; exit 1; }
 grep -q "^Magic[[:space:]]*010b" <<<"$dump" || fail "not PE32"
 i686-w64-mingw32-objdump -f "$exe" | grep -q "architecture: i386" || fail "not i386"
-grep -q "^Subsystem[[:space:]]*00000002" <<<"$dump" || fail "not a GUI program"
+if [ "$subsystem" = console ]; then
+    grep -q "^Subsystem[[:space:]]*00000003" <<<"$dump" || fail "not a console program"
+else
+    grep -q "^Subsystem[[:space:]]*00000002" <<<"$dump" || fail "not a GUI program"
+fi
 allowed="^(kernel32|user32|gdi32|advapi32|shell32|comctl32|setupapi|hid|msvcrt)\.dll$"
 while read -r dll; do
     grep -qiE "$allowed" <<<"$dll" || fail "imports $dll"
 done < <(grep "DLL Name:" <<<"$dump" | awk '{print $3}')
-echo "$exe: PE32 i386 GUI, imports: $(grep 'DLL Name:' <<<"$dump" | awk '{print $3}' | tr '\n' ' ')"
+label=GUI; [ "$subsystem" = console ] && label=console
+echo "$exe: PE32 i386 $label, imports: $(grep 'DLL Name:' <<<"$dump" | awk '{print $3}' | tr '\n' ' ')"

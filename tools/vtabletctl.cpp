@@ -5,7 +5,10 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "demo_drawing.h"
+#include "sketchpad.h"
 #include "vtablet_client.h"
+#include "settings/stored_values.h"
 
 #include <setupapi.h>
 extern "C" {
@@ -34,8 +37,15 @@ static const char Usage[] =
     "  wait-ready [MS]           wait until a program enabled reporting and armed its event\n"
     "  wait-drained [MS]         wait until every queued packet was read\n"
     "  pointer                   print the pointer's position\n"
-    "  demo                      play a short pen trace, paced, printing the pointer\n"
+    "  demo [STEP]               draw in the sketch pad with pen button 2 held;\n"
+    "                            STEP: after every STEP packets print the pointer\n"
+    "                            and wait for a line on stdin\n"
     "  close                     ask the running program to close (WM_CLOSE)\n"
+    "  reload                    ask the running program to reload its settings\n"
+    "  command ID                send the running program WM_COMMAND ID\n"
+    "  window CAPTION [close]    print where the visible top-level window with that\n"
+    "                            caption is: x y width height of the window, then\n"
+    "                            of its client area; close: then post it WM_CLOSE\n"
     "Numbers may be decimal or 0x hex.\n";
 
 static long Number(const char *text) { return strtol(text, NULL, 0); }
@@ -99,37 +109,38 @@ static int QueueButton(int argc, char **argv)
     return Queue(packets, 2);
 }
 
-// One packet at a time, so that the pointer is seen moving.
-static bool PlayPaced(int x, int y, DWORD status, DWORD ms)
+static int PlayDemo(int argc, char **argv)
 {
-    PenPacket p = MakePenPacket(x, y, status);
-    if (!QueuePenPackets(&p, 1))
-        return false;
-    Sleep(ms);
-    return true;
+    HWND pad = FindWindowA(SKETCH_CLASS, NULL);
+    if (!pad)
+        return fputs("vtabletctl: no sketch pad is open\n", stderr), 1;
+    int framePackets = argc > 2 ? (int)Number(argv[2]) : 0;
+    return PlayDrawing(pad, 6, framePackets) ? 0 : Fail("queueing packets");
 }
 
-static int PlayDemo()
+static int PostToProgram(UINT message, WPARAM wParam, const char *what)
 {
-    const double pi = 3.14159265358979;
-    POINT at;
-    for (int i = 0; i <= 90; i++) {   // a circle round the middle of the screen
-        double a = 2 * pi * i / 90;
-        if (!PlayPaced((int)(32768 + 16000 * cos(a)), (int)(32768 + 16000 * sin(a)),
-                       PEN_STATUS_IN_RANGE, 15))
-            return Fail("queueing packets");
-        if (i % 30 == 0 && GetCursorPos(&at))
-            printf("pointer at %ld,%ld\n", at.x, at.y);
+    HWND window = FindWindowA(MAIN_WINDOW_CLASS, NULL);
+    return window && PostMessageA(window, message, wParam, 0) ? 0 : Fail(what);
+}
+
+static int PrintWindowRect(const char *caption, bool close)
+{
+    for (HWND w = FindWindowExA(NULL, NULL, NULL, caption); w;
+         w = FindWindowExA(NULL, w, NULL, caption)) {
+        RECT r, c;
+        POINT origin = {0, 0};
+        if (IsWindowVisible(w) && GetWindowRect(w, &r) && GetClientRect(w, &c) &&
+            ClientToScreen(w, &origin)) {
+            printf("%ld %ld %ld %ld %ld %ld %ld %ld\n", r.left, r.top, r.right - r.left,
+                   r.bottom - r.top, origin.x, origin.y, c.right, c.bottom);
+            if (close)
+                PostMessageA(w, WM_CLOSE, 0, 0);
+            return 0;
+        }
     }
-    for (int i = 0; i <= 60; i++)     // a zigzag across it
-        if (!PlayPaced(8000 + i * 820, i % 20 < 10 ? 20000 + (i % 10) * 2500
-                                                   : 45000 - (i % 10) * 2500,
-                       PEN_STATUS_IN_RANGE, 15))
-            return Fail("queueing packets");
-    PlayPaced(-1, -1, 0, 100);         // the pen leaves the tablet
-    if (GetCursorPos(&at))
-        printf("pointer at %ld,%ld\n", at.x, at.y);
-    return 0;
+    fprintf(stderr, "vtabletctl: no visible window \"%s\"\n", caption);
+    return 1;
 }
 
 static int PrintState()
@@ -302,11 +313,15 @@ int main(int argc, char **argv)
         }
     }
     if (!strcmp(command, "demo"))
-        return PlayDemo();
-    if (!strcmp(command, "close")) {
-        HWND window = FindWindowA("stylohid", NULL);
-        return window && PostMessageA(window, WM_CLOSE, 0, 0) ? 0 : Fail("close");
-    }
+        return PlayDemo(argc, argv);
+    if (!strcmp(command, "close"))
+        return PostToProgram(WM_CLOSE, 0, "close");
+    if (!strcmp(command, "reload"))
+        return PostToProgram(WM_TABLET_RELOAD, 0, "reload");
+    if (!strcmp(command, "command") && argc > 2)
+        return PostToProgram(WM_COMMAND, (WPARAM)Number(argv[2]), "command");
+    if (!strcmp(command, "window") && argc > 2)
+        return PrintWindowRect(argv[2], argc > 3 && !strcmp(argv[3], "close"));
     if (!strcmp(command, "pointer")) {
         POINT p;
         if (!GetCursorPos(&p))

@@ -148,10 +148,17 @@ bool ProcessEnded(DWORD pid)
     return ended;
 }
 
-// The installed program runs, is ready and moves the pointer.
-void ExpectProgramWorking()
+// The installed program runs (another process than formerPid), has armed
+// the driver's event and moves the pointer.
+void ExpectProgramWorking(DWORD formerPid)
 {
-    ASSERT_TRUE(WaitForProgramReady(60000)) << "the installed program is not running";
+    DWORD pid = 0;
+    ASSERT_TRUE(WaitFor([&] {
+        pid = RunningPid();
+        return pid && pid != formerPid &&
+               !EntriesOfCode(EntriesOfProcess(ReadLogFrom(0), pid), IOCTL_TABLET_SET_EVENT)
+                    .empty();
+    }, 60000)) << "the installed program is not running";
     std::string image;
     RunningPid(&image);
     EXPECT_EQ(_stricmp(image.c_str(), (ProgramFolder() + "stylohid.exe").c_str()), 0)
@@ -204,7 +211,7 @@ TEST(Package, InstallUpgradeDowngradeAndRemove)
     EXPECT_EQ(SettingsKeyAclProblem(), "");
     EXPECT_EQ(InstalledEntries(), std::vector<std::string>{PACKAGE_VERSION});
     EXPECT_FALSE(SameContent(program, BuildFolder() + "stylohid.exe"));  // stripped
-    ASSERT_NO_FATAL_FAILURE(ExpectProgramWorking());
+    ASSERT_NO_FATAL_FAILURE(ExpectProgramWorking(0));
 
     // A change through the tool, then the same version rebuilt: the old
     // program closed first and its change saved, one entry.
@@ -214,7 +221,7 @@ TEST(Package, InstallUpgradeDowngradeAndRemove)
     EXPECT_TRUE(ProcessEnded(pid));
     EXPECT_EQ(StoredSetting(VALUE_ABSOLUTE), 0u);
     EXPECT_EQ(InstalledEntries(), std::vector<std::string>{PACKAGE_VERSION});
-    ASSERT_NO_FATAL_FAILURE(ExpectProgramWorking());
+    ASSERT_NO_FATAL_FAILURE(ExpectProgramWorking(pid));
 
     // Upgrade to a newer build: likewise, and the new files in place.
     pid = RunningPid();
@@ -228,7 +235,7 @@ TEST(Package, InstallUpgradeDowngradeAndRemove)
     // The newer build ships the program unstripped, as built here.
     EXPECT_TRUE(SameContent(program, BuildFolder() + "stylohid.exe"));
     EXPECT_EQ(SettingsKeyAclProblem(), "");
-    ASSERT_NO_FATAL_FAILURE(ExpectProgramWorking());
+    ASSERT_NO_FATAL_FAILURE(ExpectProgramWorking(pid));
 
     // The older package is refused and changes nothing.
     pid = RunningPid();
