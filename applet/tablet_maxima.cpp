@@ -8,7 +8,7 @@ extern "C" {
 #include <hidsdi.h>
 #include <hidpi.h>
 }
-#include "device/hid_probe.h"
+#include "device/tablet_protocol.h"
 
 #define USAGE_PAGE_GENERIC_DESKTOP 0x01
 #define USAGE_X 0x30
