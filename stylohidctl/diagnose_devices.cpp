@@ -10,16 +10,12 @@ extern "C" {
 #include <stdlib.h>
 #include <string.h>
 
+#include "device/hid_maxima.h"
 #include "device/tablet_protocol.h"
 #include "ctl_commands.h"
 #include "ctl_program.h"
 #include "ctl_report.h"
 #include "diagnose.h"
-
-// HID usages of the tablet's position, on the Generic Desktop page.
-#define USAGE_PAGE_GENERIC_DESKTOP 0x01
-#define USAGE_X 0x30
-#define USAGE_Y 0x31
 
 // Other devices of the tablet's maker named on the tablet's line.
 #define OTHER_DEVICES_MAX 8
@@ -35,27 +31,6 @@ struct TabletSearch {
     int Others;         // devices of the tablet's vendor with another product
     USHORT OtherProducts[OTHER_DEVICES_MAX];
 };
-
-// The logical maximum of the first input value with this Generic Desktop
-// usage, as the program reads it.
-static bool ReadLogicalMax(PHIDP_PREPARSED_DATA preparsed, const HIDP_CAPS *caps,
-                           USAGE usage, LONG *max)
-{
-    USHORT count = caps->NumberInputValueCaps;
-    if (count == 0)
-        return false;
-    HIDP_VALUE_CAPS *values = (HIDP_VALUE_CAPS *)calloc(count, sizeof *values);
-    if (!values)
-        return false;
-    bool found = HidP_GetSpecificValueCaps(HidP_Input, USAGE_PAGE_GENERIC_DESKTOP,
-                                           0, usage, values, &count,
-                                           preparsed) == HIDP_STATUS_SUCCESS &&
-                 count > 0;
-    if (found)
-        *max = values[0].LogicalMax;
-    free(values);
-    return found;
-}
 
 static void ExamineTablet(const char *path, TabletSearch *search)
 {
@@ -73,8 +48,8 @@ static void ExamineTablet(const char *path, TabletSearch *search)
     if (HidD_GetPreparsedData(device, &preparsed)) {
         HIDP_CAPS caps;
         if (HidP_GetCaps(preparsed, &caps) == HIDP_STATUS_SUCCESS) {
-            search->HasX = ReadLogicalMax(preparsed, &caps, USAGE_X, &search->XMax);
-            search->HasY = ReadLogicalMax(preparsed, &caps, USAGE_Y, &search->YMax);
+            search->HasX = ReadHidLogicalMax(preparsed, &caps, HID_USAGE_X, &search->XMax);
+            search->HasY = ReadHidLogicalMax(preparsed, &caps, HID_USAGE_Y, &search->YMax);
         }
         HidD_FreePreparsedData(preparsed);
     }
