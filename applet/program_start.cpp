@@ -4,7 +4,6 @@
 #include "panel_state.h"
 #include "settings/stored_values.h"
 
-#define PROGRAM_FILE_NAME "stylohid.exe"
 // Longest logon command read from the Run value.
 #define RUN_COMMAND_SIZE (MAX_PATH + PROGRAM_ARGUMENTS_SIZE)
 

@@ -8,30 +8,8 @@ extern "C" {
 #include <hidsdi.h>
 #include <hidpi.h>
 }
-#include "device/hid_probe.h"
-
-#define USAGE_PAGE_GENERIC_DESKTOP 0x01
-#define USAGE_X 0x30
-#define USAGE_Y 0x31
-
-static bool ReadLogicalMax(PHIDP_PREPARSED_DATA preparsed, const HIDP_CAPS *caps,
-                           USAGE usage, LONG *max)
-{
-    USHORT count = caps->NumberInputValueCaps;
-    if (count == 0)
-        return false;
-    HIDP_VALUE_CAPS *values = (HIDP_VALUE_CAPS *)calloc(count, sizeof *values);
-    if (!values)
-        return false;
-    bool found = HidP_GetSpecificValueCaps(HidP_Input, USAGE_PAGE_GENERIC_DESKTOP,
-                                           0, usage, values, &count,
-                                           preparsed) == HIDP_STATUS_SUCCESS &&
-                 count > 0;
-    if (found)
-        *max = values[0].LogicalMax;
-    free(values);
-    return found;
-}
+#include "device/hid_maxima.h"
+#include "device/tablet_protocol.h"
 
 // True when the interface is the tablet and both maxima were read.
 static bool ReadInterfaceMaxima(const char *path, LONG *xMax, LONG *yMax)
@@ -51,8 +29,8 @@ static bool ReadInterfaceMaxima(const char *path, LONG *xMax, LONG *yMax)
         HidD_GetPreparsedData(device, &preparsed)) {
         HIDP_CAPS caps;
         read = HidP_GetCaps(preparsed, &caps) == HIDP_STATUS_SUCCESS &&
-               ReadLogicalMax(preparsed, &caps, USAGE_X, xMax) &&
-               ReadLogicalMax(preparsed, &caps, USAGE_Y, yMax);
+               ReadHidLogicalMax(preparsed, &caps, HID_USAGE_X, xMax) &&
+               ReadHidLogicalMax(preparsed, &caps, HID_USAGE_Y, yMax);
         HidD_FreePreparsedData(preparsed);
     }
     CloseHandle(device);

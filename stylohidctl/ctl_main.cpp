@@ -18,8 +18,8 @@ static void PrintHelp()
     }
     printf("  %-32s %s\n", "--help", "show this text");
     printf("  %-32s %s\n", "--version", "show the version");
-    printf("\nExit codes: 0 done; 1 the program does not run; "
-           "2 wrong command line; 3 failed.\n");
+    printf("\nExit codes: 0 done; 1 the program does not run (diagnose: a "
+           "check found a problem);\n2 wrong command line; 3 failed.\n");
 }
 
 int main(int argc, char **argv)

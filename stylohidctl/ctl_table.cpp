@@ -1,6 +1,7 @@
 // The commands stylohidctl knows, in the order its help lists them.
 #include <stddef.h>
 #include "ctl_commands.h"
+#include "diagnose.h"
 
 const CtlCommand CtlCommands[] = {
     {"close", "[--wait SECONDS]",
@@ -16,5 +17,8 @@ const CtlCommand CtlCommands[] = {
     {"grant-settings", "",
      "create the settings key and let every user's program change it",
      RunGrantSettings},
+    {"diagnose", "",
+     "check what the tablet needs, one line each; exit 1 on a problem",
+     RunDiagnose},
     {NULL, NULL, NULL, NULL}
 };

@@ -3,9 +3,7 @@
 #define HID_PROBE_H
 
 #include <windows.h>
-
-#define TABLET_VENDOR_ID  0x2C5E
-#define TABLET_PRODUCT_ID 0x0100
+#include "device/tablet_protocol.h"
 
 // An enumeration that keeps failing with an error other than "no more items"
 // would never end and would grow the pass's table without limit: after this

@@ -1,10 +1,15 @@
-/* What crosses to the tablet's kernel driver through "\\.\USBTablet":
-   the control codes, the pen packet, the settings block and the extents
-   word.  Plain C so that the test stand-in driver shares it. */
+/* How the tablet is recognised among the HID devices, and what crosses to
+   its kernel driver through "\\.\USBTablet": the control codes, the pen
+   packet, the settings block and the extents word.  Plain C so that the
+   test stand-in driver shares it. */
 #ifndef TABLET_PROTOCOL_H
 #define TABLET_PROTOCOL_H
 
 #define TABLET_DEVICE_PATH "\\\\.\\USBTablet"
+
+/* The tablet among the HID devices: its USB vendor and product ids. */
+#define TABLET_VENDOR_ID  0x2C5E
+#define TABLET_PRODUCT_ID 0x0100
 
 /* CTL_CODE(FILE_DEVICE_UNKNOWN, function, METHOD_BUFFERED, FILE_ANY_ACCESS) */
 #define TABLET_CTL_CODE(function) ((0x22u << 16) | ((unsigned)(function) << 2))

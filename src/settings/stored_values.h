@@ -41,6 +41,11 @@
 #define RUN_KEY_PATH   "Software\\Microsoft\\Windows\\CurrentVersion\\Run"
 #define RUN_VALUE_NAME "stylohid"
 
+/* The program's file, and the control-panel applet's file, which
+   control.exe finds in the system folder. */
+#define PROGRAM_FILE_NAME "stylohid.exe"
+#define APPLET_FILE_NAME  "penpanel.cpl"
+
 /* Pen-button action codes.  Any value outside 0..ACTION_CODE_LAST does nothing. */
 enum ActionCode {
     ACTION_NONE = 0,

@@ -3,13 +3,14 @@
 #define TRAY_ICON_H
 
 #include <windows.h>
+#include "settings/stored_values.h"
 
 #define TRAY_ICON_ID 2001
 #define TRAY_RETRY_TIMER 1
 #define TRAY_RETRY_MS 10000
 #define TRAY_TIP "USB Tablet"
 #define TRAY_TIP_FIELD 64  /* tip field of the first layout, with its zero */
-#define PANEL_COMMAND "control.exe penpanel.cpl"
+#define PANEL_COMMAND "control.exe " APPLET_FILE_NAME
 
 BOOL AddTrayIcon(HWND owner, UINT id, HICON icon, LPCSTR tip);
 BOOL DeleteTrayIcon(HWND owner, UINT id);

@@ -1,0 +1,204 @@
+// diagnose: the tablet among the HID devices, found the way the program
+// finds it, and the tablet driver's control device.
+#include <windows.h>
+#include <setupapi.h>
+extern "C" {
+#include <hidsdi.h>
+#include <hidpi.h>
+}
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include "device/hid_maxima.h"
+#include "device/tablet_protocol.h"
+#include "ctl_commands.h"
+#include "ctl_program.h"
+#include "ctl_report.h"
+#include "diagnose.h"
+
+// Other devices of the tablet's maker named on the tablet's line.
+#define OTHER_DEVICES_MAX 8
+
+// ---- The tablet among the HID devices ----------------------------------
+
+struct TabletSearch {
+    int Tablets;        // interfaces with the tablet's vendor and product
+    int Opened;         // of those, opened the way the program opens them
+    DWORD OpenError;    // why the last of the others did not open
+    bool HasX, HasY;    // the last opened tablet's report has X, Y
+    LONG XMax, YMax;
+    int Others;         // devices of the tablet's vendor with another product
+    USHORT OtherProducts[OTHER_DEVICES_MAX];
+};
+
+static void ExamineTablet(const char *path, TabletSearch *search)
+{
+    search->Tablets++;
+    HANDLE device = CreateFileA(path, GENERIC_READ | GENERIC_WRITE,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
+                                OPEN_EXISTING, 0, NULL);
+    if (device == INVALID_HANDLE_VALUE) {
+        search->OpenError = GetLastError();
+        return;
+    }
+    search->Opened++;
+    search->HasX = search->HasY = false;
+    PHIDP_PREPARSED_DATA preparsed;
+    if (HidD_GetPreparsedData(device, &preparsed)) {
+        HIDP_CAPS caps;
+        if (HidP_GetCaps(preparsed, &caps) == HIDP_STATUS_SUCCESS) {
+            search->HasX = ReadHidLogicalMax(preparsed, &caps, HID_USAGE_X, &search->XMax);
+            search->HasY = ReadHidLogicalMax(preparsed, &caps, HID_USAGE_Y, &search->YMax);
+        }
+        HidD_FreePreparsedData(preparsed);
+    }
+    CloseHandle(device);
+}
+
+// Reads the interface's USB ids without asking for access, so that a device
+// held by another program is still named.
+static void ExamineInterface(const char *path, TabletSearch *search)
+{
+    HANDLE device = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
+                                OPEN_EXISTING, 0, NULL);
+    if (device == INVALID_HANDLE_VALUE)
+        return;
+    HIDD_ATTRIBUTES attributes;
+    attributes.Size = sizeof attributes;
+    BOOL known = HidD_GetAttributes(device, &attributes);
+    CloseHandle(device);
+    if (!known || attributes.VendorID != TABLET_VENDOR_ID)
+        return;
+    if (attributes.ProductID == TABLET_PRODUCT_ID)
+        ExamineTablet(path, search);
+    else if (search->Others < OTHER_DEVICES_MAX)
+        search->OtherProducts[search->Others++] = attributes.ProductID;
+}
+
+static bool SearchHidDevices(TabletSearch *search, DWORD *error)
+{
+    GUID hidGuid;
+    HidD_GetHidGuid(&hidGuid);
+    HDEVINFO set = SetupDiGetClassDevsA(&hidGuid, NULL, NULL,
+                                        DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
+    if (set == INVALID_HANDLE_VALUE) {
+        *error = GetLastError();
+        return false;
+    }
+    SP_DEVICE_INTERFACE_DATA data;
+    data.cbSize = sizeof data;
+    for (DWORD index = 0;
+         SetupDiEnumDeviceInterfaces(set, NULL, &hidGuid, index, &data); index++) {
+        DWORD size = 0;
+        SetupDiGetDeviceInterfaceDetailA(set, &data, NULL, 0, &size, NULL);
+        if (size < sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A))
+            continue;
+        SP_DEVICE_INTERFACE_DETAIL_DATA_A *detail =
+            (SP_DEVICE_INTERFACE_DETAIL_DATA_A *)malloc(size);
+        if (!detail)
+            break;
+        detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A);
+        if (SetupDiGetDeviceInterfaceDetailA(set, &data, detail, size, NULL, NULL))
+            ExamineInterface(detail->DevicePath, search);
+        free(detail);
+    }
+    SetupDiDestroyDeviceInfoList(set);
+    return true;
+}
+
+bool CheckTabletPresent()
+{
+    const char *label = "Tablet";
+    TabletSearch search;
+    ZeroMemory(&search, sizeof search);
+    DWORD error = 0;
+    char reason[ERROR_TEXT_MAX];
+    if (!SearchHidDevices(&search, &error)) {
+        DescribeReason(error, reason, sizeof reason);
+        return PrintCheck(label, false,
+                          "Windows did not list its HID devices (%s). Restart "
+                          "Windows and run stylohidctl diagnose again.", reason);
+    }
+    if (search.Opened > 0 && search.HasX && search.HasY)
+        return PrintCheck(label, true,
+                          "found among the HID devices (vendor 0x%04X, product "
+                          "0x%04X), X up to %ld, Y up to %ld.",
+                          TABLET_VENDOR_ID, TABLET_PRODUCT_ID,
+                          (long)search.XMax, (long)search.YMax);
+    if (search.Opened > 0)
+        return PrintCheck(label, false,
+                          "found, but its HID report gives no %s range, so the "
+                          "program cannot place the pointer. Unplug the tablet, "
+                          "reinstall the tablet's own driver and plug it in again.",
+                          search.HasX ? "Y" : search.HasY ? "X" : "X and no Y");
+    if (search.Tablets > 0) {
+        DescribeReason(search.OpenError, reason, sizeof reason);
+        return PrintCheck(label, false,
+                          "plugged in, but it does not open for reading and "
+                          "writing as the program opens it (%s). Close other "
+                          "programs that use the tablet, then unplug it and plug "
+                          "it in again.", reason);
+    }
+    char others[OTHER_DEVICES_MAX * 40] = "";
+    for (int i = 0; i < search.Others; i++) {
+        size_t used = strlen(others);
+        snprintf(others + used, sizeof others - used, "%s0x%04X",
+                 i == 0 ? "" : i + 1 == search.Others ? " and " : ", ",
+                 search.OtherProducts[i]);
+    }
+    if (search.Others > 0)
+        return PrintCheck(label, false,
+                          "not found among the HID devices. Windows sees "
+                          "another device of the tablet's maker (vendor 0x%04X, "
+                          "product %s), which is not this tablet (product "
+                          "0x%04X). Plug the tablet in, or try another USB port.",
+                          TABLET_VENDOR_ID, others, TABLET_PRODUCT_ID);
+    return PrintCheck(label, false,
+                      "not found among the HID devices (no device with vendor "
+                      "0x%04X, product 0x%04X). Plug the tablet in or try "
+                      "another USB port; if Windows still does not list it "
+                      "under Human Interface Devices in the Device Manager, "
+                      "install the tablet's own driver.",
+                      TABLET_VENDOR_ID, TABLET_PRODUCT_ID);
+}
+
+// ---- The driver's control device -----------------------------------------
+
+// Opened as the program opens it and closed at once: no request reaches the
+// driver, so a running program is not disturbed.
+bool CheckControlDevice()
+{
+    const char *label = "Driver";
+    HANDLE device = CreateFileA(TABLET_DEVICE_PATH, GENERIC_READ | GENERIC_WRITE,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (device != INVALID_HANDLE_VALUE) {
+        CloseHandle(device);
+        return PrintCheck(label, true, "the tablet driver's device %s opens.",
+                          TABLET_DEVICE_PATH);
+    }
+    DWORD error = GetLastError();
+    char reason[ERROR_TEXT_MAX];
+    DescribeReason(error, reason, sizeof reason);
+    // A driver that allows one open at a time refuses a second one while the
+    // program holds the device.
+    RunningProgram program;
+    if ((error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION ||
+         error == ERROR_BUSY) && FindRunningProgram(&program))
+        return PrintCheck(label, true,
+                          "the tablet driver's device %s is there but in use "
+                          "(%s), most likely by the running program (process id "
+                          "%lu).", TABLET_DEVICE_PATH, reason,
+                          (unsigned long)program.ProcessId);
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+        return PrintCheck(label, false,
+                          "the tablet driver's device %s does not open (%s): the "
+                          "driver is not loaded. Install the tablet's own driver, "
+                          "then unplug the tablet and plug it in again (or "
+                          "restart Windows).", TABLET_DEVICE_PATH, reason);
+    return PrintCheck(label, false,
+                      "the tablet driver's device %s does not open (%s). Unplug "
+                      "the tablet and plug it in again; if that does not help, "
+                      "restart Windows.", TABLET_DEVICE_PATH, reason);
+}

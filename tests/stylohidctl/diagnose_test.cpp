@@ -1,0 +1,198 @@
+// stylohidctl diagnose against the virtual tablet and the running program:
+// a complete set-up passes; each case breaks one thing, which its line names
+// while every other line stays OK, and puts it right again.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <sstream>
+#include <stdio.h>
+#include <string.h>
+
+#include "ctl_support.h"
+#include "program_fixture.h"
+
+// The output's line that starts with "<label>:".
+static std::string LineOf(const std::string &output, const std::string &label)
+{
+    std::istringstream lines(output);
+    std::string line;
+    while (std::getline(lines, line))
+        if (line.compare(0, label.size() + 1, label + ":") == 0)
+            return line;
+    return "";
+}
+
+static void SetRunValue(const std::string &command)
+{
+    HKEY key;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, RUN_KEY_PATH, 0, NULL, 0, KEY_SET_VALUE,
+                        NULL, &key, NULL) != ERROR_SUCCESS)
+        return;
+    RegSetValueExA(key, RUN_VALUE_NAME, 0, REG_SZ, (const BYTE *)command.c_str(),
+                   (DWORD)command.size() + 1);
+    RegCloseKey(key);
+}
+
+static void DeleteRunValue()
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, RUN_KEY_PATH, 0, KEY_SET_VALUE, &key) !=
+        ERROR_SUCCESS)
+        return;
+    RegDeleteValueA(key, RUN_VALUE_NAME);
+    RegCloseKey(key);
+}
+
+// The Run value as it was before the test (an installed package may own it).
+static bool ReadRunValue(std::string *command)
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, RUN_KEY_PATH, 0, KEY_QUERY_VALUE, &key) !=
+        ERROR_SUCCESS)
+        return false;
+    char text[1024];
+    DWORD type = 0, size = sizeof text - 1;
+    LONG result = RegQueryValueExA(key, RUN_VALUE_NAME, NULL, &type, (BYTE *)text, &size);
+    RegCloseKey(key);
+    if (result != ERROR_SUCCESS || type != REG_SZ)
+        return false;
+    text[size] = '\0';
+    *command = text;
+    return true;
+}
+
+static void PutStoredText(const char *name, const char *text)
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH, 0, KEY_SET_VALUE, &key) !=
+        ERROR_SUCCESS)
+        return;
+    RegSetValueExA(key, name, 0, REG_SZ, (const BYTE *)text, (DWORD)strlen(text) + 1);
+    RegCloseKey(key);
+}
+
+// "OK" or "PROBLEM", the word after the line's label.
+static std::string Verdict(const std::string &line)
+{
+    size_t start = line.find_first_not_of(' ', line.find(':') + 1);
+    if (start == std::string::npos)
+        return "";
+    return line.substr(start, line.find_first_of(",:", start) - start);
+}
+
+static bool SameValues(const SettingsKeyGuard &a, const SettingsKeyGuard &b)
+{
+    if (a.Existed != b.Existed || a.Values.size() != b.Values.size())
+        return false;
+    for (size_t i = 0; i < a.Values.size(); i++)
+        if (a.Values[i].Name != b.Values[i].Name || a.Values[i].Type != b.Values[i].Type ||
+            a.Values[i].Data != b.Values[i].Data)
+            return false;
+    return true;
+}
+
+static const char *const CheckLabels[] = {"Tablet",   "Driver",      "Program",
+                                          "Settings", "Logon start", "Applet"};
+
+struct DiagnoseCase {
+    const char *Name;
+    std::function<void()> Break;
+    std::function<void()> Mend;
+    const char *Label;  // the line that names the problem; NULL: none
+    std::vector<std::string> Words;  // what that line (with none: the output) holds
+};
+
+// Program's set-up and tear-down, with a Run value naming the program of
+// this build, as an installed package leaves it.
+struct Diagnose : Program {
+    bool HadRunValue = false;
+    std::string OldRunValue;
+
+    void SetUp() override
+    {
+        Program::SetUp();
+        HadRunValue = ReadRunValue(&OldRunValue);
+        SetRunValue(ProgramCommand());
+        WriteSettings({1, 0, 20, 1, 0, 0, 0, 0, 2, 1});
+    }
+    void TearDown() override
+    {
+        RefuseTabletOpen(false);
+        if (HadRunValue)
+            SetRunValue(OldRunValue);
+        else
+            DeleteRunValue();
+        Program::TearDown();
+    }
+    static std::string ProgramCommand()
+    {
+        return "\"" + BuildFolder() + PROGRAM_FILE_NAME + "\"";
+    }
+};
+
+TEST_F(Diagnose, NamesTheOneBrokenPartOfTheSetUpAndExitsOneForIt)
+{
+    StartReady();
+    char pid[32];
+    snprintf(pid, sizeof pid, "process id %lu", (unsigned long)Pid());
+    VTabletDeviceSpec otherProduct = DefaultTabletSpec(2);
+    otherProduct.ProductId = TABLET_PRODUCT_ID + 1;
+    const DiagnoseCase cases[] = {
+        {"everything present", [] {}, [] {}, NULL,
+         {"X up to 32767, Y up to 24575", pid, "10 values are 4-byte REG_DWORDs",
+          PROGRAM_FILE_NAME " starts at every logon", APPLET_FILE_NAME}},
+        {"no tablet plugged", [] { ASSERT_TRUE(PresentTablets({})); },
+         [] { ASSERT_TRUE(PresentTablets({DefaultTabletSpec(1)})); }, "Tablet",
+         {"not found among the HID devices", "Plug the tablet in"}},
+        {"another product of the tablet's maker",
+         [&] { ASSERT_TRUE(PresentTablets({otherProduct})); },
+         [] { ASSERT_TRUE(PresentTablets({DefaultTabletSpec(1)})); }, "Tablet",
+         {"not found", "vendor 0x2C5E, product 0x0101", "not this tablet"}},
+        {"control device refusing to open", [] { RefuseTabletOpen(true); },
+         [] { RefuseTabletOpen(false); }, "Driver",
+         {"\\\\.\\USBTablet does not open (", "the driver is not loaded"}},
+        {"a value of the wrong type", [] { PutStoredText(VALUE_SENSITIVITY, "20"); },
+         [] { WriteSetting(VALUE_SENSITIVITY, 20); }, "Settings",
+         {"Sensitivity is REG_SZ", "stylohidctl close --wait"}},
+        {"no Run value", [] { DeleteRunValue(); },
+         [] { SetRunValue(ProgramCommand()); }, "Logon start",
+         {"does not start at logon", "\"" RUN_VALUE_NAME "\""}},
+        {"a Run value naming no file",
+         [] { SetRunValue("\"" + BuildFolder() + "gone\\" + PROGRAM_FILE_NAME + "\" /x"); },
+         [] { SetRunValue(ProgramCommand()); }, "Logon start",
+         {"gone\\" PROGRAM_FILE_NAME ", which does not exist"}},
+    };
+    for (const DiagnoseCase &c : cases) {
+        SCOPED_TRACE(c.Name);
+        c.Break();
+        unsigned logStart = TabletState().LogTotal;
+        SettingsKeyGuard before = SaveSettingsKey();
+        ToolRun run = RunTool(BuildFolder() + "stylohidctl.exe", "diagnose");
+        ASSERT_TRUE(run.Ended);
+        // Read-only: the driver saw at most an open and a close from anyone
+        // but the program, and the stored values are as they were.
+        for (const VTabletLogEntry &e : ReadLogFrom(logStart))
+            EXPECT_TRUE(e.ProcessId == Pid() || e.Code == VTABLET_LOG_OPEN ||
+                        e.Code == VTABLET_LOG_CLOSE)
+                << "request 0x" << std::hex << e.Code;
+        EXPECT_TRUE(SameValues(before, SaveSettingsKey()));
+        c.Mend();
+
+        EXPECT_EQ(run.ExitCode, c.Label ? 1u : 0u) << run.Out;
+        size_t lineStart = 0;  // one line per check, in this order
+        for (const char *label : CheckLabels) {
+            bool broken = c.Label && strcmp(label, c.Label) == 0;
+            EXPECT_EQ(Verdict(LineOf(run.Out, label)), broken ? "PROBLEM" : "OK")
+                << label << " in:\n" << run.Out;
+            EXPECT_EQ(run.Out.compare(lineStart, strlen(label) + 1, std::string(label) + ":"), 0)
+                << label << " in:\n" << run.Out;
+            lineStart = run.Out.find('\n', lineStart) + 1;
+        }
+        EXPECT_EQ(lineStart, run.Out.size()) << run.Out;
+        std::string named = c.Label ? LineOf(run.Out, c.Label) : run.Out;
+        for (const std::string &words : c.Words)
+            EXPECT_NE(named.find(words), std::string::npos)
+                << "\"" << words << "\" in:\n" << named;
+    }
+    EXPECT_FALSE(WaitForProgramEnd(Run, 0, NULL)) << "the program ended";
+}
