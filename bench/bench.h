@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <string>
 #include <vector>
 
 #include "vtablet_client.h"
@@ -45,15 +46,32 @@ struct ContenderResult {
     IdleResult Idle;
 };
 
+// bench_program.cpp
+std::string FolderOfThisProgram(int levelsUp);  // with a trailing backslash
+bool WaitUntil(bool (*done)(), DWORD timeoutMs);
+bool EventArmed();  // the virtual tablet holds a caller's event
+bool QueueEmpty();  // no packet waits in the virtual tablet
+// Starts exe in folder and waits until it has armed the driver's event.
+bool StartMeasuredProcess(const std::string &exe, const std::string &command,
+                          const std::string &folder, PROCESS_INFORMATION *process);
+// Waits for the process to end (ending it by force after timeoutMs) and
+// releases its handles.
+void AwaitProcessEnd(PROCESS_INFORMATION *process, DWORD timeoutMs);
+// Posts WM_CLOSE to the program's main window, found by its class.
+void CloseProgram();
+
 // bench_probe.cpp
 void StartMoveHook();
 void StopMoveHook();
 size_t CountSeenMoves();
+// Moves the moves seen so far into *moves; the hook starts afresh.
+void TakeSeenMoves(std::vector<SeenMove> *moves);
 std::vector<SeenMove> SeenMovesFrom(size_t first);
 LONGLONG Now();
 double TicksToMicroseconds(LONGLONG ticks);
 // Packets are numbered from 0 after each reset of the virtual tablet; packet
-// k sits at its own screen pixel, so a move names its packet.
+// k sits at its own screen pixel (going round the screen once every pixel
+// has had one), so a move names its packet.
 void ResetPacketNumbers();
 unsigned NextPacketNumber();
 bool QueueNumberedPackets(unsigned count, DWORD status);
@@ -65,6 +83,14 @@ unsigned LogTotal();
 // prefix, 0 if none; its CPU time (user and system) in ms, -1 if unknown.
 unsigned FindUnixProcess(const char *name);
 double UnixProcessCpuMs(unsigned unixPid);
+// What Linux says of a process: resident memory, threads (Wine's own
+// included) and open file descriptors.
+struct UnixProcessStatus {
+    unsigned long RssKb;
+    unsigned long Threads;
+    unsigned long OpenFiles;
+};
+bool ReadUnixProcessStatus(unsigned unixPid, UnixProcessStatus *status);
 
 // bench_report.cpp
 void AnalyseRun(RunResult *run, const std::vector<VTabletStamp> &stamps,

@@ -23,39 +23,6 @@ static struct {
     double OverloadRate;
 } Bench;
 
-static std::string FolderOfThisProgram(int levelsUp)
-{
-    char path[MAX_PATH];
-    GetModuleFileNameA(NULL, path, sizeof path);
-    std::string folder = path;
-    for (int up = 0; up < levelsUp; up++)
-        folder.erase(folder.find_last_of("\\/"));
-    return folder + "\\";
-}
-
-static bool WaitUntil(bool (*done)(), DWORD timeoutMs)
-{
-    DWORD start = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - start >= timeoutMs)
-            return false;
-        Sleep(20);
-    }
-    return true;
-}
-
-static bool EventArmed()
-{
-    VTabletState state;
-    return GetVirtualTabletState(&state) && state.EventArmed;
-}
-
-static bool QueueEmpty()
-{
-    VTabletState state;
-    return GetVirtualTabletState(&state) && state.Queued == 0;
-}
-
 static bool StartContender(bool program, PROCESS_INFORMATION *process)
 {
     std::string exe, command;
@@ -68,21 +35,8 @@ static bool StartContender(bool program, PROCESS_INFORMATION *process)
         command = "yardstick.exe " STOP_EVENT_NAME;
         ResetEvent(Bench.YardstickStop);
     }
-    STARTUPINFOA startup;
-    ZeroMemory(&startup, sizeof startup);
-    startup.cb = sizeof startup;
-    std::string line = command;
-    if (!CreateProcessA(exe.c_str(), &line[0], NULL, NULL, FALSE, 0, NULL,
-                        Bench.BuildFolder.c_str(), &startup, process)) {
-        fprintf(stderr, "bench: cannot start %s (%lu)\n", exe.c_str(), GetLastError());
+    if (!StartMeasuredProcess(exe, command, Bench.BuildFolder, process))
         return false;
-    }
-    if (!WaitUntil(EventArmed, 120000)) {
-        fprintf(stderr, "bench: %s never armed the driver's event\n", exe.c_str());
-        TerminateProcess(process->hProcess, 1);
-        return false;
-    }
-    Sleep(500);
     Bench.ContenderUnixPid = FindUnixProcess(program ? "stylohid.exe" : "yardstick.exe");
     if (!Bench.ContenderUnixPid)
         fprintf(stderr, "bench: the contender's Linux process not found: no CPU time\n");
@@ -91,19 +45,11 @@ static bool StartContender(bool program, PROCESS_INFORMATION *process)
 
 static void StopContender(bool program, PROCESS_INFORMATION *process)
 {
-    if (program) {
-        HWND window = FindWindowA(MAIN_WINDOW_CLASS, NULL);
-        if (window)
-            PostMessageA(window, WM_CLOSE, 0, 0);
-    } else {
+    if (program)
+        CloseProgram();
+    else
         SetEvent(Bench.YardstickStop);
-    }
-    if (WaitForSingleObject(process->hProcess, 10000) != WAIT_OBJECT_0) {
-        fprintf(stderr, "bench: the contender did not end; ended by force\n");
-        TerminateProcess(process->hProcess, 1);
-    }
-    CloseHandle(process->hProcess);
-    CloseHandle(process->hThread);
+    AwaitProcessEnd(process, 10000);
 }
 
 static unsigned CountRequests(const std::vector<VTabletLogEntry> &log, DWORD processId,

@@ -95,6 +95,14 @@ size_t CountSeenMoves()
     return n;
 }
 
+void TakeSeenMoves(std::vector<SeenMove> *moves)
+{
+    EnterCriticalSection(&MoveHook.Lock);
+    moves->assign(MoveHook.Moves.begin(), MoveHook.Moves.end());
+    MoveHook.Moves.clear();  // keeps its room: the hook still allocates nothing
+    LeaveCriticalSection(&MoveHook.Lock);
+}
+
 std::vector<SeenMove> SeenMovesFrom(size_t first)
 {
     EnterCriticalSection(&MoveHook.Lock);
@@ -152,8 +160,13 @@ bool PacketOfMove(const SeenMove &move, unsigned *number)
 {
     if (move.X < 0 || move.Y < 0 || move.X >= Numbers.Width || move.Y >= Numbers.Height)
         return false;
-    *number = (unsigned)move.Y * (unsigned)Numbers.Width + (unsigned)move.X;
-    return *number < Numbers.Next;
+    unsigned pixel = (unsigned)move.Y * (unsigned)Numbers.Width + (unsigned)move.X;
+    unsigned pixels = (unsigned)Numbers.Width * (unsigned)Numbers.Height;
+    if (pixel >= Numbers.Next)
+        return false;
+    // The numbers go round the screen: the newest packet queued at the pixel.
+    *number = pixel + (Numbers.Next - 1 - pixel) / pixels * pixels;
+    return true;
 }
 
 std::vector<VTabletStamp> ReadStamps(unsigned first, unsigned end)
@@ -275,6 +288,29 @@ unsigned FindUnixProcess(const char *name)
     } while (FindNextFileA(find, &entry));
     FindClose(find);
     return best;
+}
+
+bool ReadUnixProcessStatus(unsigned unixPid, UnixProcessStatus *status)
+{
+    char base[64];
+    snprintf(base, sizeof base, "Z:\\proc\\%u\\", unixPid);
+    std::string text = ReadWholeFile(std::string(base) + "status");
+    size_t rss = text.find("\nVmRSS:");
+    size_t threads = text.find("\nThreads:");
+    if (!unixPid || rss == std::string::npos || threads == std::string::npos)
+        return false;
+    status->RssKb = strtoul(text.c_str() + rss + 7, NULL, 10);
+    status->Threads = strtoul(text.c_str() + threads + 9, NULL, 10);
+    status->OpenFiles = 0;
+    WIN32_FIND_DATAA entry;
+    HANDLE find = FindFirstFileA((std::string(base) + "fd\\*").c_str(), &entry);
+    if (find == INVALID_HANDLE_VALUE)
+        return true;
+    do {
+        status->OpenFiles += entry.cFileName[0] != '.';
+    } while (FindNextFileA(find, &entry));
+    FindClose(find);
+    return true;
 }
 
 double UnixProcessCpuMs(unsigned unixPid)

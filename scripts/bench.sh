@@ -7,16 +7,8 @@
 #
 #   ./scripts/bench.sh [seconds-per-run] [overload-rate]   (default 10 2000)
 set -euo pipefail
-ROOT="$(cd "$(dirname "$0")/.." && pwd)"
-"$ROOT/scripts/install-deps.sh"
-export BUILD_DIR="$("$ROOT/scripts/build.sh")"
-source "$ROOT/scripts/wine-arch.sh"
-# Apart from the tests' prefix, so a test run in this tree is not disturbed.
-export WINEPREFIX="$BUILD_DIR/bench-prefix"
-source "$ROOT/scripts/wine-env.sh"
-start_wine_env
+MEASURE_PREFIX=bench-prefix
+source "$(dirname "$0")/measure-env.sh"
 echo "Benchmark in $BUILD_DIR ($WIN_ARCH under Wine, DISPLAY=$DISPLAY)"
-"$ROOT/scripts/install-virtual-tablet.sh"
-windows_path() { echo "Z:$1" | tr / '\\'; }
 "$WINE" "$(windows_path "$BUILD_DIR/bench/bench.exe")" "$@" </dev/null 2>"$BUILD_DIR/bench.log" |
     tr -d '\r'

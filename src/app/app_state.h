@@ -8,7 +8,9 @@ struct AppState {
     HINSTANCE Instance;                // every resource lookup uses it
     HWND MainWindow;                   // hidden main window, class "stylohid"
     volatile LONG ShutdownStarted;     // set by the first WM_CLOSE
-    volatile LONG SettingsLoadAttempted; // set by the reader at its settings load
+    volatile LONG SettingsLoadAttempted; // the reader's settings load has taken
+                                         // in the stored values or found no key
+    volatile LONG StartupBegun;        // the first WM_INITDIALOG has started the wait
     volatile LONG SettingsSaved;       // the settings have been written once
     HANDLE ReaderThread;               // released by StopPacketReader
 };

@@ -37,6 +37,11 @@ INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam,
 {
     switch (message) {
     case WM_INITDIALOG:
+        // Only the window's own creation starts the program: the window is
+        // found by its class name, and a WM_INITDIALOG that another program
+        // sends later must not start a second wait and a second reader.
+        if (InterlockedExchange(&App.StartupBegun, 1))
+            return FALSE;
         App.MainWindow = window;
         WaitForTablet(window);
         return TRUE;

@@ -22,8 +22,8 @@ int RunProgram(HINSTANCE instance, HINSTANCE previous);
 // The shutdown steps of WM_CLOSE; the second and later calls do nothing.
 void ShutDownProgram();
 
-// Writes the settings if the reader reached its settings load and nothing has
-// written them yet in this run.
+// Writes the settings if the reader's settings load has taken them in (or
+// found no key) and nothing has written them yet in this run.
 void SaveSettingsOnce();
 
 // The one way of reporting an error: text and caption from the string table.

@@ -40,16 +40,22 @@ bool IsDriverChannelOpen()
     return open;
 }
 
+// With the channel's lock held.
+static bool SendRequestLocked(DWORD code, void *in, DWORD inSize, void *out,
+                              DWORD outSize)
+{
+    if (!DriverChannel.Handle)
+        return false;
+    DWORD returned = 0;
+    return OsDeviceIoControl(DriverChannel.Handle, code, in, inSize, out, outSize,
+                             &returned) != FALSE;
+}
+
 static bool SendRequest(DWORD code, void *in, DWORD inSize, void *out,
                         DWORD outSize)
 {
-    bool ok = false;
     EnterCriticalSection(&DriverChannel.Lock);
-    if (DriverChannel.Handle) {
-        DWORD returned = 0;
-        ok = OsDeviceIoControl(DriverChannel.Handle, code, in, inSize, out,
-                               outSize, &returned) != FALSE;
-    }
+    bool ok = SendRequestLocked(code, in, inSize, out, outSize);
     LeaveCriticalSection(&DriverChannel.Lock);
     return ok;
 }
@@ -60,6 +66,19 @@ static bool SendValue(DWORD code, DWORD value)
 }
 
 bool EnableReporting(DWORD on) { return SendValue(IOCTL_TABLET_ENABLE, on); }
+
+bool EnableReportingWithin(DWORD on, DWORD waitMs)
+{
+    DWORD start = OsGetTickCount();
+    while (!TryEnterCriticalSection(&DriverChannel.Lock)) {
+        if (OsGetTickCount() - start >= waitMs)
+            return false;
+        OsSleep(1);
+    }
+    bool ok = SendRequestLocked(IOCTL_TABLET_ENABLE, &on, sizeof on, NULL, 0);
+    LeaveCriticalSection(&DriverChannel.Lock);
+    return ok;
+}
 
 bool ArmPacketEvent(HANDLE event)
 {

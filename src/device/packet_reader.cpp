@@ -110,8 +110,11 @@ DWORD WINAPI PacketReaderMain(LPVOID)
         return 1;
     }
     SetExtents(TabletExtents.XMax, TabletExtents.YMax);
-    InterlockedExchange(&App.SettingsLoadAttempted, 1);
-    LoadSettings();
+    // The flag that lets the shutdown save is set by the load itself, once
+    // the stored values are in: a save before then would write the starting
+    // values over the user's.  It is set before the block goes to the driver,
+    // so a driver that never answers does not keep the settings from a save.
+    LoadSettings(&App.SettingsLoadAttempted);
 
     HANDLE event = CreateEventA(NULL, TRUE, FALSE, NULL);
     if (!event) {
@@ -130,8 +133,7 @@ DWORD WINAPI PacketReaderMain(LPVOID)
 
 void StopPacketReader()
 {
-    if (IsDriverChannelOpen())
-        EnableReporting(0);
+    EnableReportingWithin(0, STOP_CHANNEL_WAIT_MS);
     EnterCriticalSection(&PacketReader.EventLock);
     PacketReader.StopRequested = 1;
     InterlockedExchange(&PacketReader.RunFlag, 0);

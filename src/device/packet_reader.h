@@ -6,6 +6,9 @@
 #include <windows.h>
 
 #define IDLE_POLL_MS 50
+// How long the stop waits for a driver request of the reader to end before
+// it gives up switching reporting off.
+#define STOP_CHANNEL_WAIT_MS 1000
 
 struct PacketReaderState {
     volatile LONG RunFlag;       // set when the reader's start is done
@@ -23,7 +26,8 @@ void InitPacketReader();
 DWORD WINAPI PacketReaderMain(LPVOID);
 
 // UI thread: reporting off, RunFlag cleared, event signalled, handle released.
-// Does not wait for the reader to end.
+// Does not wait for the reader to end, nor longer than STOP_CHANNEL_WAIT_MS
+// for a driver request of the reader that does not come back.
 void StopPacketReader();
 
 #endif

@@ -1,8 +1,9 @@
 // The thin boundary to the world outside the program and to time: the
-// driver device, HID enumeration, input injection, the shell, message boxes,
-// the clock, sleeps, timed waits and timers.  The executable links
-// os_win32.cpp, which forwards each call unchanged; the unit tests link fakes
-// that record the calls and run on a simulated clock.
+// driver device, HID enumeration, the settings key in the registry, input
+// injection, the shell, message boxes, the clock, sleeps, timed waits and
+// timers.  The executable links os_win32.cpp, which forwards each call
+// unchanged; the unit tests link fakes that record the calls and run on a
+// simulated clock (the registry's fakes reach the real registry).
 #ifndef OS_H
 #define OS_H
 
@@ -40,6 +41,16 @@ NTSTATUS OsHidGetSpecificValueCaps(HIDP_REPORT_TYPE type, USAGE usagePage,
                                    USHORT linkCollection, USAGE usage,
                                    PHIDP_VALUE_CAPS caps, PUSHORT capsLength,
                                    PHIDP_PREPARSED_DATA data);
+
+// The registry, where the settings key is shared with other programs.
+LONG OsRegOpenKeyEx(HKEY root, LPCSTR path, REGSAM access, PHKEY key);
+// A non-volatile key with no class and default security, made if missing.
+LONG OsRegCreateKeyEx(HKEY root, LPCSTR path, REGSAM access, PHKEY key);
+LONG OsRegQueryValueEx(HKEY key, LPCSTR name, LPDWORD type, LPBYTE data,
+                       LPDWORD size);
+LONG OsRegSetValueEx(HKEY key, LPCSTR name, DWORD type, const BYTE *data,
+                     DWORD size);
+LONG OsRegCloseKey(HKEY key);
 
 // Synthetic input.
 void OsMouseEvent(DWORD flags, DWORD dx, DWORD dy, DWORD data, ULONG_PTR extra);

@@ -73,6 +73,31 @@ NTSTATUS OsHidGetSpecificValueCaps(HIDP_REPORT_TYPE type, USAGE usagePage,
                                      caps, capsLength, data);
 }
 
+LONG OsRegOpenKeyEx(HKEY root, LPCSTR path, REGSAM access, PHKEY key)
+{
+    return RegOpenKeyExA(root, path, 0, access, key);
+}
+
+LONG OsRegCreateKeyEx(HKEY root, LPCSTR path, REGSAM access, PHKEY key)
+{
+    return RegCreateKeyExA(root, path, 0, NULL, REG_OPTION_NON_VOLATILE, access,
+                           NULL, key, NULL);
+}
+
+LONG OsRegQueryValueEx(HKEY key, LPCSTR name, LPDWORD type, LPBYTE data,
+                       LPDWORD size)
+{
+    return RegQueryValueExA(key, name, NULL, type, data, size);
+}
+
+LONG OsRegSetValueEx(HKEY key, LPCSTR name, DWORD type, const BYTE *data,
+                     DWORD size)
+{
+    return RegSetValueExA(key, name, 0, type, data, size);
+}
+
+LONG OsRegCloseKey(HKEY key) { return RegCloseKey(key); }
+
 void OsMouseEvent(DWORD flags, DWORD dx, DWORD dy, DWORD data, ULONG_PTR extra)
 {
     mouse_event(flags, dx, dy, data, extra);

@@ -5,6 +5,7 @@
 #include "settings/settings_store.h"
 #include "device/driver_channel.h"
 #include "device/hid_probe.h"
+#include "os/os.h"
 
 TabletSettingsState TabletSettings;
 static CRITICAL_SECTION SettingsLock;
@@ -52,7 +53,7 @@ static StoredValue ReadStoredValue(HKEY key, const char *name)
     DWORD type = REG_NONE;
     DWORD number = 0;
     DWORD size = sizeof number;
-    if (RegQueryValueExA(key, name, NULL, &type, (BYTE *)&number, &size) ==
+    if (OsRegQueryValueEx(key, name, &type, (BYTE *)&number, &size) ==
             ERROR_SUCCESS &&
         type == REG_DWORD && size == sizeof number) {
         value.Present = true;
@@ -63,13 +64,13 @@ static StoredValue ReadStoredValue(HKEY key, const char *name)
 
 static void WriteStoredValue(HKEY key, const char *name, DWORD number)
 {
-    RegSetValueExA(key, name, 0, REG_DWORD, (const BYTE *)&number, sizeof number);
+    OsRegSetValueEx(key, name, REG_DWORD, (const BYTE *)&number, sizeof number);
 }
 
-static bool OpenSettingsKey(HKEY *key)
+static LONG OpenSettingsKey(HKEY *key)
 {
-    return RegOpenKeyExA(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH, 0,
-                         KEY_ALL_ACCESS, key) == ERROR_SUCCESS;
+    return OsRegOpenKeyEx(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH, KEY_ALL_ACCESS,
+                          key);
 }
 
 // The values that share one read buffer, in the order they are read.
@@ -145,11 +146,18 @@ static void StoreButton2(TabletSettingsState *settings, DWORD number)
     settings->Block.Button2 = (BYTE)number;
 }
 
-void LoadSettings()
+void LoadSettings(volatile LONG *loaded)
 {
     HKEY key;
-    if (!OpenSettingsKey(&key))
+    LONG opened = OpenSettingsKey(&key);
+    if (opened != ERROR_SUCCESS) {
+        // No key: the starting values are what there is to save.  A key that
+        // is there but cannot be opened was not read, and must not be
+        // overwritten with values that were never loaded from it.
+        if (loaded && opened == ERROR_FILE_NOT_FOUND)
+            InterlockedExchange(loaded, 1);
         return;
+    }
     StoredValue shared[SHARED_VALUE_COUNT];
     for (int i = 0; i < SHARED_VALUE_COUNT; i++)
         shared[i] = ReadStoredValue(key, SharedValueNames[i]);
@@ -172,18 +180,21 @@ void LoadSettings()
     if (button2.Present)
         StoreButton2(&TabletSettings, button2.Number);
     DriverSettingsBlock block = TabletSettings.Block;
+    // Under the lock, so a change made on the UI thread after the values
+    // came in is never made while the flag still says they have not.
+    if (loaded)
+        InterlockedExchange(loaded, 1);
     UnlockSettings();
+    OsRegCloseKey(key);
 
     SendSettingsBlock(&block);
-    RegCloseKey(key);
 }
 
 void SaveSettings()
 {
     HKEY key;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH, 0, NULL,
-                        REG_OPTION_NON_VOLATILE, KEY_WRITE, NULL, &key,
-                        NULL) != ERROR_SUCCESS)
+    if (OsRegCreateKeyEx(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH, KEY_WRITE, &key) !=
+        ERROR_SUCCESS)
         return;
     LockSettings();
     TabletSettingsState settings = TabletSettings;
@@ -200,17 +211,17 @@ void SaveSettings()
     WriteStoredValue(key, VALUE_END_X, block.EndX);
     WriteStoredValue(key, VALUE_END_Y, block.EndY);
     WriteStoredValue(key, VALUE_WORKING_AREA, block.WorkingArea);
-    RegCloseKey(key);
+    OsRegCloseKey(key);
 }
 
 void ReloadButtonSettings()
 {
     HKEY key;
-    if (!OpenSettingsKey(&key))
+    if (OpenSettingsKey(&key) != ERROR_SUCCESS)
         return;
     StoredValue button1 = ReadStoredValue(key, VALUE_BUTTON1);
     StoredValue button2 = ReadStoredValue(key, VALUE_BUTTON2);
-    RegCloseKey(key);
+    OsRegCloseKey(key);
 
     // Both reads share a buffer that starts at 1.
     DWORD buffer = 1;

@@ -30,7 +30,10 @@ void ResetTabletSettings();
 
 // Reads the stored values into TabletSettings and its block, then hands the
 // block to the driver.  Changes nothing when the key cannot be opened.
-void LoadSettings();
+// `loaded`, when given, is set once the values are in (in the same step as
+// they are copied in) or the key is found missing, before the block goes to
+// the driver; a key that exists but cannot be opened leaves it clear.
+void LoadSettings(volatile LONG *loaded = NULL);
 // Writes the ten values (once, at shutdown or at the end of the session).
 void SaveSettings();
 // Reads the two pen-button values again, a missing one counting as 1.

@@ -169,6 +169,7 @@ protected:
         App.SettingsLoadAttempted = 0;
         App.SettingsSaved = 0;
         App.ReaderThread = NULL;
+        App.StartupBegun = 0;
         ZeroMemory(&Script, sizeof Script);
         ZeroMemory(&Closed, sizeof Closed);
         Script.Start = OsGetTickCount();
@@ -236,6 +237,24 @@ TEST_F(DiscoveryWaitTest, TabletPresentAtStartIsFoundByTheFirstProbeAfterOneSlee
     ExpectIconThenTimeCriticalReader(window);
     WPARAM code;
     EXPECT_FALSE(QuitPending(&code)) << "the program must go on running";
+    DestroyWindow(window);
+}
+
+TEST_F(DiscoveryWaitTest, LaterInitDialogFromAnotherProgramStartsNothing)
+{
+    PresentTablet();
+    HWND window = CreateMainWindow();
+    ASSERT_EQ(1, FakeHid.SetsCreated);
+    HANDLE reader = App.ReaderThread;
+
+    // Anyone can find the window by its class name and send it this.
+    SendMessageA(window, WM_INITDIALOG, 0, 0);
+
+    EXPECT_EQ(1, FakeHid.SetsCreated) << "no second wait";
+    EXPECT_EQ(1u, FakeClock.Sleeps.size());
+    EXPECT_EQ(1u, CountNotify(NIM_ADD));
+    EXPECT_EQ(reader, App.ReaderThread) << "no second reader";
+    EXPECT_EQ(window, App.MainWindow);
     DestroyWindow(window);
 }
 

@@ -2,6 +2,7 @@
 // posting to a hidden window of the test thread.
 #include <gtest/gtest.h>
 #include "app/app_state.h"
+#include "app/main_window.h"
 #include "device/driver_channel.h"
 #include "device/hid_probe.h"
 #include "device/packet_reader.h"
@@ -46,6 +47,39 @@ bool IsHandleOpen(HANDLE handle)
     return GetHandleInformation(handle, &flags) != FALSE;
 }
 
+// One call of the reader, held where it is until the test lets it go, as a
+// slow registry or a driver that does not answer would hold it.
+struct HeldCall {
+    DWORD Code;       // the driver request to hold (0: the first registry read)
+    LONG Taken;       // the call has been held once
+    HANDLE Reached;   // set when the reader is held
+    HANDLE Released;  // set by the test to let it go
+};
+
+HeldCall Held;
+
+void HoldHere()
+{
+    if (InterlockedExchange(&Held.Taken, 1))
+        return;
+    SetEvent(Held.Reached);
+    WaitForSingleObject(Held.Released, 20000);  // a failing test still ends
+}
+
+void HoldRegistryRead(LPCSTR) { HoldHere(); }
+
+void HoldDriverRequest(DWORD code)
+{
+    if (code == Held.Code)
+        HoldHere();
+}
+
+DWORD WINAPI ShutDownOnThisThread(LPVOID)
+{
+    ShutDownProgram();
+    return 0;
+}
+
 class PacketReaderTest : public testing::Test {
 protected:
     SettingsKeyGuard Guard;
@@ -64,6 +98,8 @@ protected:
         TabletExtents.XMax = 5000;
         TabletExtents.YMax = 4000;
         App.SettingsLoadAttempted = 0;
+        App.SettingsSaved = 0;
+        App.ShutdownStarted = 0;
         App.ReaderThread = NULL;
         PacketReader.RunFlag = 0;
         PacketReader.StopRequested = 0;
@@ -76,12 +112,19 @@ protected:
 
     void TearDown() override
     {
+        if (Held.Released)
+            SetEvent(Held.Released);
         if (Thread && !ThreadEnded(Thread)) {
             StopPacketReader();
             PumpUntil(ThreadEnded, Thread, 10000);
         }
         if (Thread)
             CloseHandle(Thread);
+        if (Held.Reached) {
+            CloseHandle(Held.Reached);
+            CloseHandle(Held.Released);
+        }
+        ZeroMemory(&Held, sizeof Held);
         DestroyWindow(Window);
         App.MainWindow = NULL;
         RestoreSettingsKey(Guard);
@@ -128,6 +171,37 @@ protected:
     }
 
     size_t Reads() { return FakeRequestsOfCode(IOCTL_TABLET_READ_PACKET).size(); }
+
+    // Starts the reader and returns once it is held at the chosen call.
+    void StartReaderHeldAt(DWORD driverCode)
+    {
+        Held.Code = driverCode;
+        Held.Reached = CreateEventA(NULL, TRUE, FALSE, NULL);
+        Held.Released = CreateEventA(NULL, TRUE, FALSE, NULL);
+        if (driverCode)
+            FakeDriverHook = HoldDriverRequest;
+        else
+            FakeRegistryReadHook = HoldRegistryRead;
+        StartReader();
+        ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(Held.Reached, 10000))
+            << "the reader never reached the call";
+    }
+
+    void StoreUserSettings()
+    {
+        HKEY key = CreateEmptySettingsKey();
+        PutStoredDword(key, VALUE_ABSOLUTE, 0);
+        PutStoredDword(key, VALUE_SENSITIVITY, 17);
+        PutStoredDword(key, VALUE_BUTTON1, 12);
+        RegCloseKey(key);
+    }
+
+    DWORD Stored(const char *name)
+    {
+        DWORD number = 0;
+        EXPECT_TRUE(GetStoredDword(name, &number)) << name;
+        return number;
+    }
 };
 
 TEST_F(PacketReaderTest, StartStepsReachTheDriverInOrder)
@@ -401,6 +475,48 @@ TEST_F(PacketReaderTest, FailedReadEndsSilently)
     EXPECT_TRUE(CopyFakeMessageBoxes().empty());
     ExpectOneLastClose();
     EXPECT_EQ(1, FakeDriver.Closes);
+}
+
+// Another copy starting, IDM_CLOSE or the end of the session while the
+// reader is still reading the key: there is nothing loaded to save, and the
+// stored settings must not be overwritten with the starting values.
+TEST_F(PacketReaderTest, ShutdownDuringTheStartupLoadLeavesTheStoredSettingsAlone)
+{
+    StoreUserSettings();
+    StartReaderHeldAt(0);
+    ShutDownProgram();
+    SetEvent(Held.Released);
+    AwaitEnd();
+
+    EXPECT_EQ(0u, Stored(VALUE_ABSOLUTE));
+    EXPECT_EQ(17u, Stored(VALUE_SENSITIVITY));
+    EXPECT_EQ(12u, Stored(VALUE_BUTTON1));
+    EXPECT_EQ(17, TabletSettings.Sensitivity) << "the load itself went on";
+}
+
+// The values are in before the block goes to the driver: a driver that
+// never answers the block neither stops the save of what the user changed
+// nor keeps the shutdown from finishing.
+TEST_F(PacketReaderTest, ShutdownFinishesAndSavesWhileTheDriverHoldsTheSettingsBlock)
+{
+    StoreUserSettings();
+    StartReaderHeldAt(IOCTL_TABLET_SET_SETTINGS);
+    LockSettings();
+    TabletSettings.Sensitivity = 23;  // the dialog, meanwhile
+    UnlockSettings();
+
+    HANDLE shutdown = CreateThread(NULL, 0, ShutDownOnThisThread, NULL, 0, NULL);
+    ASSERT_TRUE(shutdown != NULL);
+    DWORD waited = WaitForSingleObject(shutdown, 10000);
+    SetEvent(Held.Released);
+    WaitForSingleObject(shutdown, 10000);
+    CloseHandle(shutdown);
+    EXPECT_EQ(WAIT_OBJECT_0, waited) << "the shutdown waited for the driver";
+    AwaitEnd();
+
+    EXPECT_EQ(23u, Stored(VALUE_SENSITIVITY));
+    EXPECT_EQ(0u, Stored(VALUE_ABSOLUTE));
+    EXPECT_EQ(12u, Stored(VALUE_BUTTON1));
 }
 
 TEST_F(PacketReaderTest, FailedOpenClosesTheProgramSilently)

@@ -3,6 +3,7 @@
 #include <cstring>
 
 FakeDriverState FakeDriver;
+void (*FakeDriverHook)(DWORD code);
 static CRITICAL_SECTION DriverLock;
 static bool DriverLockReady;
 
@@ -32,6 +33,7 @@ void ResetFakeDriver()
     ZeroMemory(&FakeDriver.LastRead, sizeof FakeDriver.LastRead);
     FakeDriver.Event = NULL;
     FakeDriver.ShortRead = 0;
+    FakeDriverHook = NULL;
     UnlockDriver();
 }
 
@@ -115,6 +117,8 @@ BOOL OsDeviceIoControl(HANDLE device, DWORD code, LPVOID in, DWORD inSize,
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
+    if (FakeDriverHook)
+        FakeDriverHook(code);
     LockDriver();
     FakeDriverRequest request;
     request.Code = code;

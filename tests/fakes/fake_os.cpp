@@ -7,4 +7,5 @@ void ResetFakeOs()
     ResetFakeShell();
     ResetFakeInput();
     ResetFakeHid();
+    ResetFakeRegistry();
 }

@@ -34,6 +34,10 @@ struct FakeDriverState {
 
 extern FakeDriverState FakeDriver;
 void ResetFakeDriver();
+// Called on the requesting thread with each request's code before the fake
+// driver takes it (outside the fake's lock), so a test can hold a request
+// as a driver that does not answer would; NULL (the reset value) for none.
+extern void (*FakeDriverHook)(DWORD code);
 // Queues a packet and signals the armed event, as the driver does.
 void QueueFakePacket(const PenPacket &packet);
 std::vector<FakeDriverRequest> FakeRequestsOfCode(DWORD code);
@@ -104,6 +108,13 @@ std::vector<FakeMessageBoxCall> CopyFakeMessageBoxes();
 // Called on the calling thread before each OsShellNotifyIcon is answered;
 // NULL (the reset value) for none.
 extern void (*FakeNotifyHook)(DWORD message, const NOTIFYICONDATAA *data);
+
+// ---- The registry -------------------------------------------------------------
+// The calls reach the real registry of the test's Wine prefix (tests keep the
+// settings key with SettingsKeyGuard).  Called on the reading thread with the
+// value's name before each value is read; NULL (the reset value) for none.
+extern void (*FakeRegistryReadHook)(LPCSTR name);
+void ResetFakeRegistry();
 
 // ---- Synthetic input ---------------------------------------------------------
 struct FakeInputEvent {
