@@ -8,7 +8,7 @@ extern "C" {
 #include <hidsdi.h>
 #include <hidpi.h>
 }
-#include "device/hid_maxima.h"
+#include "device/hid_interfaces.h"
 #include "device/tablet_protocol.h"
 
 // True when the interface is the tablet and both maxima were read.
@@ -37,32 +37,21 @@ static bool ReadInterfaceMaxima(const char *path, LONG *xMax, LONG *yMax)
     return read;
 }
 
+struct MaximaSearch {
+    LONG *XMax, *YMax;
+    bool Found;
+};
+
+static bool VisitForMaxima(const char *path, void *context)
+{
+    MaximaSearch *search = (MaximaSearch *)context;
+    search->Found = ReadInterfaceMaxima(path, search->XMax, search->YMax);
+    return search->Found;
+}
+
 BOOL ReadTabletMaxima(LONG *xMax, LONG *yMax)
 {
-    GUID hidGuid;
-    HidD_GetHidGuid(&hidGuid);
-    HDEVINFO set = SetupDiGetClassDevsA(&hidGuid, NULL, NULL,
-                                        DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
-    if (set == INVALID_HANDLE_VALUE)
-        return FALSE;
-    bool found = false;
-    SP_DEVICE_INTERFACE_DATA data;
-    data.cbSize = sizeof data;
-    for (DWORD index = 0; !found &&
-         SetupDiEnumDeviceInterfaces(set, NULL, &hidGuid, index, &data); index++) {
-        DWORD size = 0;
-        SetupDiGetDeviceInterfaceDetailA(set, &data, NULL, 0, &size, NULL);
-        if (size < sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A))
-            continue;
-        SP_DEVICE_INTERFACE_DETAIL_DATA_A *detail =
-            (SP_DEVICE_INTERFACE_DETAIL_DATA_A *)malloc(size);
-        if (!detail)
-            break;
-        detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A);
-        if (SetupDiGetDeviceInterfaceDetailA(set, &data, detail, size, NULL, NULL))
-            found = ReadInterfaceMaxima(detail->DevicePath, xMax, yMax);
-        free(detail);
-    }
-    SetupDiDestroyDeviceInfoList(set);
-    return found ? TRUE : FALSE;
+    MaximaSearch search = {xMax, yMax, false};
+    VisitHidInterfaces(VisitForMaxima, &search, NULL);
+    return search.Found ? TRUE : FALSE;
 }

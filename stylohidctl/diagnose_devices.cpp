@@ -10,7 +10,7 @@ extern "C" {
 #include <stdlib.h>
 #include <string.h>
 
-#include "device/hid_maxima.h"
+#include "device/hid_interfaces.h"
 #include "device/tablet_protocol.h"
 #include "ctl_commands.h"
 #include "ctl_program.h"
@@ -57,54 +57,30 @@ static void ExamineTablet(const char *path, TabletSearch *search)
 }
 
 // Reads the interface's USB ids without asking for access, so that a device
-// held by another program is still named.
-static void ExamineInterface(const char *path, TabletSearch *search)
+// held by another program is still named.  Every interface is looked at.
+static bool ExamineInterface(const char *path, void *context)
 {
+    TabletSearch *search = (TabletSearch *)context;
     HANDLE device = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
                                 OPEN_EXISTING, 0, NULL);
     if (device == INVALID_HANDLE_VALUE)
-        return;
+        return false;
     HIDD_ATTRIBUTES attributes;
     attributes.Size = sizeof attributes;
     BOOL known = HidD_GetAttributes(device, &attributes);
     CloseHandle(device);
     if (!known || attributes.VendorID != TABLET_VENDOR_ID)
-        return;
+        return false;
     if (attributes.ProductID == TABLET_PRODUCT_ID)
         ExamineTablet(path, search);
     else if (search->Others < OTHER_DEVICES_MAX)
         search->OtherProducts[search->Others++] = attributes.ProductID;
+    return false;
 }
 
 static bool SearchHidDevices(TabletSearch *search, DWORD *error)
 {
-    GUID hidGuid;
-    HidD_GetHidGuid(&hidGuid);
-    HDEVINFO set = SetupDiGetClassDevsA(&hidGuid, NULL, NULL,
-                                        DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
-    if (set == INVALID_HANDLE_VALUE) {
-        *error = GetLastError();
-        return false;
-    }
-    SP_DEVICE_INTERFACE_DATA data;
-    data.cbSize = sizeof data;
-    for (DWORD index = 0;
-         SetupDiEnumDeviceInterfaces(set, NULL, &hidGuid, index, &data); index++) {
-        DWORD size = 0;
-        SetupDiGetDeviceInterfaceDetailA(set, &data, NULL, 0, &size, NULL);
-        if (size < sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A))
-            continue;
-        SP_DEVICE_INTERFACE_DETAIL_DATA_A *detail =
-            (SP_DEVICE_INTERFACE_DETAIL_DATA_A *)malloc(size);
-        if (!detail)
-            break;
-        detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A);
-        if (SetupDiGetDeviceInterfaceDetailA(set, &data, detail, size, NULL, NULL))
-            ExamineInterface(detail->DevicePath, search);
-        free(detail);
-    }
-    SetupDiDestroyDeviceInfoList(set);
-    return true;
+    return VisitHidInterfaces(ExamineInterface, search, error);
 }
 
 bool CheckTabletPresent()
