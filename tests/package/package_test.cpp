@@ -42,20 +42,6 @@ std::string SystemFolder()
     return std::string(folder) + "\\";
 }
 
-std::string FileContent(const std::string &path)
-{
-    std::string content;
-    FILE *file = fopen(path.c_str(), "rb");
-    if (!file)
-        return content;
-    char chunk[65536];
-    size_t n;
-    while ((n = fread(chunk, 1, sizeof chunk, file)) > 0)
-        content.append(chunk, n);
-    fclose(file);
-    return content;
-}
-
 bool SameContent(const std::string &a, const std::string &b)
 {
     std::string first = FileContent(a);

@@ -14,19 +14,24 @@ static HANDLE CreateOutputFile(const std::string &path)
                        &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY, NULL);
 }
 
-static std::string ReadTextFile(const std::string &path)
+std::string FileContent(const std::string &path)
 {
-    std::string text;
+    std::string content;
     FILE *file = fopen(path.c_str(), "rb");
     if (!file)
-        return text;
-    char chunk[4096];
+        return content;
+    char chunk[65536];
     size_t n;
     while ((n = fread(chunk, 1, sizeof chunk, file)) > 0)
-        text.append(chunk, n);
+        content.append(chunk, n);
     fclose(file);
+    return content;
+}
+
+static std::string ReadTextFile(const std::string &path)
+{
     std::string plain;
-    for (char c : text)
+    for (char c : FileContent(path))
         if (c != '\r')
             plain += c;
     return plain;

@@ -14,6 +14,9 @@ struct ToolRun {
     std::string Err;  // standard error, likewise
 };
 
+// A file's bytes as they are; "" when it cannot be read.
+std::string FileContent(const std::string &path);
+
 // Runs "exe arguments" and waits for its end.
 ToolRun RunTool(const std::string &exe, const std::string &arguments,
                 DWORD timeoutMs = 60000);
