@@ -3,9 +3,14 @@
 # with "console" as second argument), and importing only Windows system DLLs
 # (no MinGW runtime DLL).  The GUI program, stylohid.exe, must also reserve
 # 1 MB of stack for every thread (its reader asks only for its commitment).
+# "dll" as second argument: a GUI DLL (the applet).  With a third argument,
+# the file's version resource must name that version (see the end).
+#
+#   scripts/check-product.sh FILE [gui|console|dll] [VERSION]
 set -euo pipefail
 exe="$1"
 subsystem="${2:-gui}"
+version="${3:-}"
 dump=$(i686-w64-mingw32-objdump -p "$exe")
 fail() { echo "FAIL: $*"; exit 1; }
 grep -q "^Magic[[:space:]]*010b" <<<"$dump" || fail "not PE32"
@@ -13,6 +18,9 @@ i686-w64-mingw32-objdump -f "$exe" | grep -q "architecture: i386" || fail "not i
 label="console"
 if [ "$subsystem" = console ]; then
     grep -q "^Subsystem[[:space:]]*00000003" <<<"$dump" || fail "not a console program"
+elif [ "$subsystem" = dll ]; then
+    (( $(awk '/^Characteristics/{print $2; exit}' <<<"$dump") & 0x2000 )) || fail "not a DLL"
+    label="DLL"
 else
     grep -q "^Subsystem[[:space:]]*00000002" <<<"$dump" || fail "not a GUI program"
     reserve=$(awk '$1 == "SizeOfStackReserve" {print $2}' <<<"$dump")
@@ -23,4 +31,26 @@ allowed="^(kernel32|user32|gdi32|advapi32|shell32|comctl32|setupapi|hid|msvcrt)\
 while read -r dll; do
     grep -qiE "$allowed" <<<"$dll" || fail "imports $dll"
 done < <(grep "DLL Name:" <<<"$dump" | awk '{print $3}')
+# The version resource, read back from the file: a description, the file's
+# own name, and VERSION as file and product version (MAJOR.MINOR.PATCH also
+# as the fixed version MAJOR,MINOR,PATCH,0, which Windows Installer reads).
+if [ -n "$version" ]; then
+    rc=$(i686-w64-mingw32-windres -i "$exe" -O rc 2>/dev/null) || fail "no resources"
+    grep -q "^[0-9A-Za-z_]* VERSIONINFO" <<<"$rc" || fail "no version resource"
+    value() { sed -n "s/^ *VALUE \"$1\", \"\(.*\)\"\$/\1/p" <<<"$rc" | head -n 1; }
+    description=$(value FileDescription)
+    [ -n "$description" ] || fail "no FileDescription in the version resource"
+    [ "$(value OriginalFilename)" = "$(basename "$exe")" ] ||
+        fail "OriginalFilename \"$(value OriginalFilename)\" is not $(basename "$exe")"
+    for name in FileVersion ProductVersion; do
+        [ "$(value $name)" = "$version" ] || fail "$name \"$(value $name)\", not $version"
+    done
+    if [[ "$version" =~ ^([0-9]+)\.([0-9]+)\.([0-9]+)$ ]]; then
+        fixed="${BASH_REMATCH[1]}, ${BASH_REMATCH[2]}, ${BASH_REMATCH[3]}, 0"
+        for name in FILEVERSION PRODUCTVERSION; do
+            grep -qx " *$name $fixed" <<<"$rc" || fail "$name is not $fixed"
+        done
+    fi
+    label="$label, version $version \"$description\""
+fi
 echo "$exe: PE32 i386 $label, imports: $(grep 'DLL Name:' <<<"$dump" | awk '{print $3}' | tr '\n' ' ')"
