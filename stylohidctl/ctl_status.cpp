@@ -8,6 +8,7 @@
 #include "ctl_program.h"
 #include "ctl_report.h"
 #include "settings/stored_values.h"
+#include "shared/run_command.h"
 
 enum ValueKind { KIND_MODE, KIND_ORIENTATION, KIND_NUMBER, KIND_AREA, KIND_BUTTON };
 
@@ -108,23 +109,12 @@ static void PrintValue(HKEY key, const StatusRow &row)
 
 static void PrintLogonStart()
 {
-    HKEY key;
-    char path[MAX_PATH + 3];
-    DWORD type = 0, size = sizeof path - 1;
-    bool found = false;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, RUN_KEY_PATH, 0, KEY_QUERY_VALUE, &key) ==
-        ERROR_SUCCESS) {
-        found = RegQueryValueExA(key, RUN_VALUE_NAME, NULL, &type, (BYTE *)path,
-                                 &size) == ERROR_SUCCESS &&
-                (type == REG_SZ || type == REG_EXPAND_SZ);
-        RegCloseKey(key);
-    }
-    if (found) {
-        path[size < sizeof path ? size : sizeof path - 1] = '\0';
-        printf("Start at logon: %s\n", path);
-    } else {
+    char command[RUN_COMMAND_SIZE];
+    DWORD type;
+    if (ReadRunValue(command, sizeof command, &type))
+        printf("Start at logon: %s\n", command);
+    else
         printf("Start at logon: not set\n");
-    }
 }
 
 int RunStatus(int argc, char **argv)
