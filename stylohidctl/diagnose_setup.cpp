@@ -99,23 +99,13 @@ bool CheckProgramRunning()
 
 // ---- The settings key ------------------------------------------------------
 
-static const char *const StoredValueNames[] = {
-    VALUE_ABSOLUTE, VALUE_LANDSCAPE, VALUE_SENSITIVITY, VALUE_WORKING_AREA,
-    VALUE_START_X,  VALUE_START_Y,   VALUE_END_X,       VALUE_END_Y,
-    VALUE_BUTTON1,  VALUE_BUTTON2};
-#define STORED_VALUE_COUNT (sizeof StoredValueNames / sizeof StoredValueNames[0])
-
 static void DescribeType(DWORD type, DWORD size, char *text, size_t textSize)
 {
-    static const char *const names[] = {
-        "REG_NONE", "REG_SZ", "REG_EXPAND_SZ", "REG_BINARY", "REG_DWORD",
-        "REG_DWORD_BIG_ENDIAN", "REG_LINK", "REG_MULTI_SZ",
-        "REG_RESOURCE_LIST", "REG_FULL_RESOURCE_DESCRIPTOR",
-        "REG_RESOURCE_REQUIREMENTS_LIST", "REG_QWORD"};
+    const char *name = RegistryTypeName(type, NULL);
     if (type == REG_DWORD)
         snprintf(text, textSize, "a REG_DWORD of %lu bytes", (unsigned long)size);
-    else if (type < sizeof names / sizeof names[0])
-        snprintf(text, textSize, "%s", names[type]);
+    else if (name)
+        snprintf(text, textSize, "%s", name);
     else
         snprintf(text, textSize, "of type %lu", (unsigned long)type);
 }
@@ -167,16 +157,16 @@ bool CheckSettingsKey()
     unsigned stored = 0, missing = 0;
     for (unsigned i = 0; i < STORED_VALUE_COUNT; i++) {
         DWORD type = REG_NONE, number = 0, size = sizeof number;
-        LONG read = RegQueryValueExA(key, StoredValueNames[i], NULL, &type,
+        LONG read = RegQueryValueExA(key, StoredValues[i].Name, NULL, &type,
                                      (BYTE *)&number, &size);
-        if (read == ERROR_SUCCESS && type == REG_DWORD && size == sizeof number) {
+        if (read == ERROR_SUCCESS && type == StoredValues[i].Type && size == sizeof number) {
             stored++;
             continue;
         }
         if (read == ERROR_FILE_NOT_FOUND) {
             size_t used = strlen(absent);
             snprintf(absent + used, sizeof absent - used, "%s%s",
-                     missing++ ? ", " : "", StoredValueNames[i]);
+                     missing++ ? ", " : "", StoredValues[i].Name);
             continue;
         }
         char what[64];
@@ -186,7 +176,7 @@ bool CheckSettingsKey()
             snprintf(what, sizeof what, "unreadable");
         size_t used = strlen(wrong);
         snprintf(wrong + used, sizeof wrong - used, "%s%s is %s",
-                 used ? ", " : "", StoredValueNames[i], what);
+                 used ? ", " : "", StoredValues[i].Name, what);
     }
     char problems[CHECK_TEXT_MAX / 2];
     snprintf(problems, sizeof problems, "%s%s%s%s", wrong,
