@@ -75,42 +75,31 @@ static LONG OpenSettingsKey(HKEY *key)
 }
 
 // The values that share one read buffer, in the order they are read: the
-// stored values up to the pen buttons.
-enum SharedValue {
-    SHARED_ABSOLUTE = STORED_ABSOLUTE,
-    SHARED_LANDSCAPE = STORED_LANDSCAPE,
-    SHARED_SENSITIVITY = STORED_SENSITIVITY,
-    SHARED_WORKING_AREA = STORED_WORKING_AREA,
-    SHARED_START_X = STORED_START_X,
-    SHARED_START_Y = STORED_START_Y,
-    SHARED_END_X = STORED_END_X,
-    SHARED_END_Y = STORED_END_Y,
-    SHARED_VALUE_COUNT
-};
-static_assert(SHARED_VALUE_COUNT == STORED_BUTTON1, "the shared values come first");
+// stored values before the pen buttons.
+#define SHARED_VALUE_COUNT STORED_BUTTON1
 
 static void StoreSharedValue(TabletSettingsState *settings, int which, DWORD number)
 {
     DriverSettingsBlock &block = settings->Block;
     USHORT low = (USHORT)number;
     switch (which) {
-    case SHARED_ABSOLUTE:
+    case STORED_ABSOLUTE:
         settings->AbsoluteMode = (LONG)number;
         block.Absolute = low;
         break;
-    case SHARED_LANDSCAPE:
+    case STORED_LANDSCAPE:
         settings->Orientation = (LONG)number;
         block.Landscape = low;
         break;
-    case SHARED_SENSITIVITY:
+    case STORED_SENSITIVITY:
         settings->Sensitivity = (LONG)number;
         block.Sensitivity = low;
         break;
-    case SHARED_WORKING_AREA: block.WorkingArea = low; break;
-    case SHARED_START_X: block.StartX = low; break;
-    case SHARED_START_Y: block.StartY = low; break;
-    case SHARED_END_X: block.EndX = low; break;
-    case SHARED_END_Y: block.EndY = low; break;
+    case STORED_WORKING_AREA: block.WorkingArea = low; break;
+    case STORED_START_X: block.StartX = low; break;
+    case STORED_START_Y: block.StartY = low; break;
+    case STORED_END_X: block.EndX = low; break;
+    case STORED_END_Y: block.EndY = low; break;
     }
 }
 
