@@ -154,8 +154,8 @@ int RunClose(int argc, char **argv)
     if (wait && !WaitForEnd(process, program.Window, seconds)) {
         char text[128];
         snprintf(text, sizeof text,
-                  "stylohid (process %lu) did not end within %lu seconds",
-                  (unsigned long)program.ProcessId, (unsigned long)seconds);
+                 "stylohid (process %lu) did not end within %lu seconds",
+                 (unsigned long)program.ProcessId, (unsigned long)seconds);
         code = ReportProblem(EXIT_FAILED, text);
     }
     if (process)

@@ -37,25 +37,25 @@ static void DescribeNumber(ValueKind kind, DWORD number, char *text, int size)
     switch (kind) {
     case KIND_MODE:
         snprintf(text, size, "%s (%lu)", number ? "absolute" : "relative",
-                  (unsigned long)number);
+                 (unsigned long)number);
         break;
     case KIND_ORIENTATION:
         snprintf(text, size, "%s (%lu)",
-                  number == 0 ? "landscape" : number == 1 ? "portrait" : "unknown",
-                  (unsigned long)number);
+                 number == 0 ? "landscape" : number == 1 ? "portrait" : "unknown",
+                 (unsigned long)number);
         break;
     case KIND_AREA:
         snprintf(text, size, "%s (%lu)",
-                  (number & 0xFFFF) == 1 ? "whole tablet" : "Start X..End X, Start Y..End Y",
-                  (unsigned long)number);
+                 (number & 0xFFFF) == 1 ? "whole tablet" : "Start X..End X, Start Y..End Y",
+                 (unsigned long)number);
         break;
     case KIND_BUTTON: {
         // The program takes the low 16 bits as a signed action code.
         short code = (short)(number & 0xFFFF);
         snprintf(text, size, "%s (%lu)",
-                  code >= 0 && code <= ACTION_CODE_LAST ? ActionCodeNames[code]
-                                                        : "does nothing",
-                  (unsigned long)number);
+                 code >= 0 && code <= ACTION_CODE_LAST ? ActionCodeNames[code]
+                                                       : "does nothing",
+                 (unsigned long)number);
         break;
     }
     case KIND_NUMBER:
