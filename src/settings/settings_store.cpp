@@ -25,18 +25,19 @@ void ResetTabletSettings()
 {
     LockSettings();
     ZeroMemory(&TabletSettings, sizeof TabletSettings);
-    TabletSettings.AbsoluteMode = 1;
-    TabletSettings.Orientation = 0;
-    TabletSettings.Sensitivity = 4;
-    TabletSettings.Button1Action = 2;
-    TabletSettings.Button2Action = 1;
+    TabletSettings.AbsoluteMode = START_ABSOLUTE_MODE;
+    TabletSettings.Orientation = START_ORIENTATION;
+    TabletSettings.Sensitivity = START_SENSITIVITY;
+    TabletSettings.Button1Action = START_BUTTON1_ACTION;
+    TabletSettings.Button2Action = START_BUTTON2_ACTION;
     DriverSettingsBlock &block = TabletSettings.Block;
-    block.Sensitivity = 4;
-    block.Landscape = 0;
-    block.Absolute = 1;
-    block.WorkingArea = 1;
-    block.Button1 = 2;
-    block.Button2 = 1;
+    block.Sensitivity = START_SENSITIVITY;
+    block.Landscape = START_ORIENTATION;
+    block.Absolute = START_ABSOLUTE_MODE;
+    block.WorkingArea = START_WORKING_AREA;
+    block.StartX = block.StartY = block.EndX = block.EndY = START_AREA_BOUND;
+    block.Button1 = START_BUTTON1_ACTION;
+    block.Button2 = START_BUTTON2_ACTION;
     UnlockSettings();
 }
 
@@ -73,45 +74,32 @@ static LONG OpenSettingsKey(HKEY *key)
                           key);
 }
 
-// The values that share one read buffer, in the order they are read.
-enum SharedValue {
-    SHARED_ABSOLUTE,
-    SHARED_LANDSCAPE,
-    SHARED_SENSITIVITY,
-    SHARED_WORKING_AREA,
-    SHARED_START_X,
-    SHARED_START_Y,
-    SHARED_END_X,
-    SHARED_END_Y,
-    SHARED_VALUE_COUNT
-};
-
-static const char *const SharedValueNames[SHARED_VALUE_COUNT] = {
-    VALUE_ABSOLUTE, VALUE_LANDSCAPE, VALUE_SENSITIVITY, VALUE_WORKING_AREA,
-    VALUE_START_X,  VALUE_START_Y,   VALUE_END_X,       VALUE_END_Y};
+// The values that share one read buffer, in the order they are read: the
+// stored values before the pen buttons.
+#define SHARED_VALUE_COUNT STORED_BUTTON1
 
 static void StoreSharedValue(TabletSettingsState *settings, int which, DWORD number)
 {
     DriverSettingsBlock &block = settings->Block;
     USHORT low = (USHORT)number;
     switch (which) {
-    case SHARED_ABSOLUTE:
+    case STORED_ABSOLUTE:
         settings->AbsoluteMode = (LONG)number;
         block.Absolute = low;
         break;
-    case SHARED_LANDSCAPE:
+    case STORED_LANDSCAPE:
         settings->Orientation = (LONG)number;
         block.Landscape = low;
         break;
-    case SHARED_SENSITIVITY:
+    case STORED_SENSITIVITY:
         settings->Sensitivity = (LONG)number;
         block.Sensitivity = low;
         break;
-    case SHARED_WORKING_AREA: block.WorkingArea = low; break;
-    case SHARED_START_X: block.StartX = low; break;
-    case SHARED_START_Y: block.StartY = low; break;
-    case SHARED_END_X: block.EndX = low; break;
-    case SHARED_END_Y: block.EndY = low; break;
+    case STORED_WORKING_AREA: block.WorkingArea = low; break;
+    case STORED_START_X: block.StartX = low; break;
+    case STORED_START_Y: block.StartY = low; break;
+    case STORED_END_X: block.EndX = low; break;
+    case STORED_END_Y: block.EndY = low; break;
     }
 }
 
@@ -160,7 +148,7 @@ void LoadSettings(volatile LONG *loaded)
     }
     StoredValue shared[SHARED_VALUE_COUNT];
     for (int i = 0; i < SHARED_VALUE_COUNT; i++)
-        shared[i] = ReadStoredValue(key, SharedValueNames[i]);
+        shared[i] = ReadStoredValue(key, StoredValues[i].Name);
     StoredValue button1 = ReadStoredValue(key, VALUE_BUTTON1);
     StoredValue button2 = ReadStoredValue(key, VALUE_BUTTON2);
 

@@ -48,7 +48,7 @@ done
 [ "$(cut -d' ' -f3 signed/SHA256SUMS | tr '\n' ' ')" = \
     "$name.msi $name/penpanel.cpl $name/stylohid.exe $name/stylohidctl.exe " ] ||
     fail "SHA256SUMS lists $(cut -d' ' -f3 signed/SHA256SUMS | tr '\n' ' ')"
-for check in "stylohid.exe gui 1.06" "stylohidctl.exe console $version" "penpanel.cpl dll $version"; do
+for check in "stylohid.exe gui 1.06" "stylohidctl.exe console $version" "penpanel.cpl applet $version"; do
     set -- $check
     bash "$ROOT/scripts/check-product.sh" "signed/$name/$1" "$2" "$3" >/dev/null ||
         fail "signed $1: $(bash "$ROOT/scripts/check-product.sh" "signed/$name/$1" "$2" "$3")"

@@ -130,7 +130,7 @@ struct Diagnose : Program {
     }
 };
 
-TEST_F(Diagnose, NamesTheOneBrokenPartOfTheSetUpAndExitsOneForIt)
+TEST_F(Diagnose, NamesTheOneBrokenPartOfTheSetUpAndExitsFourForIt)
 {
     StartReady();
     char pid[32];
@@ -178,7 +178,7 @@ TEST_F(Diagnose, NamesTheOneBrokenPartOfTheSetUpAndExitsOneForIt)
         EXPECT_TRUE(SameValues(before, SaveSettingsKey()));
         c.Mend();
 
-        EXPECT_EQ(run.ExitCode, c.Label ? 1u : 0u) << run.Out;
+        EXPECT_EQ(run.ExitCode, c.Label ? 4u : 0u) << run.Out;
         size_t lineStart = 0;  // one line per check, in this order
         for (const char *label : CheckLabels) {
             bool broken = c.Label && strcmp(label, c.Label) == 0;
