@@ -152,6 +152,7 @@ int RunStatus(int argc, char **argv)
     printf("Settings: HKEY_LOCAL_MACHINE\\%s\n", SETTINGS_KEY_PATH);
     for (const StatusRow &row : StatusRows)
         PrintValue(key, row);
+    PrintScreenChoice(key);
     RegCloseKey(key);
     return EXIT_DONE;
 }
