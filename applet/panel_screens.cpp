@@ -32,13 +32,7 @@ static void ReadStoredScreen()
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH, 0, KEY_QUERY_VALUE,
                       &key) != ERROR_SUCCESS)
         return;
-    char text[SCREEN_NAME_SIZE];
-    DWORD type = 0, size = sizeof text - 1;
-    if (RegQueryValueExA(key, VALUE_SCREEN, NULL, &type, (BYTE *)text, &size) ==
-            ERROR_SUCCESS && type == REG_SZ) {
-        text[size] = '\0';
-        lstrcpynA(Panel.StoredScreen, text, sizeof Panel.StoredScreen);
-    }
+    ReadScreenValue(key, Panel.StoredScreen);
     RegCloseKey(key);
 }
 

@@ -82,13 +82,10 @@ int RunScreen(int argc, char **argv)
 void PrintScreenChoice(HKEY key)
 {
     char choice[SCREEN_NAME_SIZE];
-    DWORD type = 0, size = sizeof choice - 1;
-    if (RegQueryValueExA(key, VALUE_SCREEN, NULL, &type, (BYTE *)choice, &size) !=
-            ERROR_SUCCESS || type != REG_SZ) {
+    if (!ReadScreenValue(key, choice)) {
         printf("Screen: main screen (%s not set)\n", VALUE_SCREEN);
         return;
     }
-    choice[size] = '\0';
     ScreenLayout layout;
     ReadScreenLayout(&layout);
     int target = FindChosenScreen(layout, choice);

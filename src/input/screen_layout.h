@@ -121,6 +121,22 @@ static inline int FindChosenScreen(const ScreenLayout &layout, const char *choic
     return SCREEN_TARGET_MAIN;
 }
 
+// The stored choice from the open settings key (the programs beside the
+// resident one read it so): true with choice set (SCREEN_NAME_SIZE) when
+// the value is a string that fits, else false with choice "".
+static inline bool ReadScreenValue(HKEY key, char *choice)
+{
+    DWORD type = 0, size = SCREEN_NAME_SIZE - 1;
+    choice[0] = '\0';
+    if (RegQueryValueExA(key, VALUE_SCREEN, NULL, &type, (BYTE *)choice, &size) !=
+            ERROR_SUCCESS || type != REG_SZ) {
+        choice[0] = '\0';
+        return false;
+    }
+    choice[size] = '\0';
+    return true;
+}
+
 // "2: 1024 x 768 at 1280,0" for screen index i (numbered from 1), with
 // " (main)" after the main screen.
 static inline void DescribeScreen(const ScreenLayout &layout, int i, char *text,

@@ -81,10 +81,10 @@ TEST_F(TwoScreens, PenCornersLandOnTheChosenScreensCorners)
     Choose("main");
     EXPECT_EQ(Text(unchosen), Text(PointsOfCorners("main")));
 
-    // The desktop's last pixel, 2303,1023, lies on no monitor: the system
-    // puts the pointer on the nearest one.
+    // The desktop's last pixel, 2303,1023, lies on no monitor: the hook sees
+    // the move there, and the system then puts the pointer on the nearest.
     const ChoiceCase cases[] = {
-        {"all", {{0, 0}, {2303, 0}, {0, 1023}, {2303, 767}}},
+        {"all", {{0, 0}, {2303, 0}, {0, 1023}, {2303, 1023}}},
         {"1", {{0, 0}, {1279, 0}, {0, 1023}, {1279, 1023}}},
         {"2", {{1280, 0}, {2303, 0}, {1280, 767}, {2303, 767}}},
     };
