@@ -171,3 +171,26 @@ int AspectHundredths(LONG width, LONG height)
         return 0;
     return (int)ScaleRounded(width, 100, height);
 }
+
+// One axis of a centred span: its start, kept on 0..units.
+static LONG CentredStart(LONG presentStart, LONG presentEnd, LONG span, LONG units)
+{
+    LONG start = (presentStart + presentEnd - span) / 2;
+    if (start > units - span)
+        start = units - span;
+    return start < 0 ? 0 : start;
+}
+
+void FitAreaToAspect(const AreaUnits *present, LONG unitsX, LONG unitsY,
+                     LONG aspectX, LONG aspectY, AreaUnits *area)
+{
+    LONG width = unitsX, height = unitsY;
+    if ((LONGLONG)unitsX * aspectY > (LONGLONG)unitsY * aspectX)
+        width = (LONG)(((LONGLONG)unitsY * aspectX * 2 + aspectY) / (2 * (LONGLONG)aspectY));
+    else
+        height = (LONG)(((LONGLONG)unitsX * aspectY * 2 + aspectX) / (2 * (LONGLONG)aspectX));
+    area->StartX = CentredStart(present->StartX, present->EndX, width, unitsX);
+    area->StartY = CentredStart(present->StartY, present->EndY, height, unitsY);
+    area->EndX = area->StartX + width;
+    area->EndY = area->StartY + height;
+}

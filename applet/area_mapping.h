@@ -71,6 +71,12 @@ void ClampArea(AreaUnits *area, LONG unitsX, LONG unitsY);
 void DragArea(const AreaUnits *start, int grip, POINT from, POINT to,
               const SurfaceScale *scale, AreaUnits *area);
 
+// The largest area of the proportions aspectX : aspectY (each at least 1)
+// on a surface of unitsX by unitsY units, centred on the present area and
+// then moved as little as keeps it on the surface.
+void FitAreaToAspect(const AreaUnits *present, LONG unitsX, LONG unitsY,
+                     LONG aspectX, LONG aspectY, AreaUnits *area);
+
 // Width to height in hundredths, rounded (133 for 4:3); 0 for no height.
 int AspectHundredths(LONG width, LONG height);
 

@@ -50,12 +50,6 @@ void SetUpAreaPicture(HWND dialog)
     Panel.Area.EndX = Panel.Surface.UnitsX;
     Panel.Area.EndY = Panel.Surface.UnitsY;
     Panel.Grip = GRIP_NONE;
-
-    char aspect[16], text[96];
-    FormatAspect(aspect, sizeof aspect, AspectHundredths(screenX, screenY));
-    snprintf(text, sizeof text, "Screen: %ld x %ld pixels, aspect %s", (long)screenX,
-             (long)screenY, aspect);
-    SetDlgItemTextA(dialog, IDC_SCREEN_SIZE, text);
 }
 
 // The area's size and proportions as the fields give them.
@@ -234,6 +228,22 @@ static void PutAreaIntoFields(HWND dialog, const AreaUnits *area)
     FollowAreaFields(dialog);
 }
 
+static void ChoosePartWithArea(HWND dialog, const AreaUnits *area)
+{
+    CheckRadioButton(dialog, IDC_AREA_WHOLE, IDC_AREA_PART, IDC_AREA_PART);
+    for (int field = 0; field < AREA_FIELD_COUNT; field++)
+        EnableWindow(GetDlgItem(dialog, AreaFieldIds[field]), TRUE);
+    PutAreaIntoFields(dialog, area);
+}
+
+void SetAreaProportions(HWND dialog, LONG x, LONG y)
+{
+    AreaUnits present, area;
+    ShownArea(&present);
+    FitAreaToAspect(&present, Panel.Surface.UnitsX, Panel.Surface.UnitsY, x, y, &area);
+    ChoosePartWithArea(dialog, &area);
+}
+
 static LPCSTR CursorForGrip(int grip)
 {
     const int startCorner = GRIP_START_X | GRIP_START_Y, endCorner = GRIP_END_X | GRIP_END_Y;
@@ -272,10 +282,7 @@ bool PressAreaPicture(HWND dialog, POINT point)
     ShownArea(&area);
     if (WholeTabletChosen(dialog)) {
         // Dragging the whole tablet's area makes it a part of the tablet.
-        CheckRadioButton(dialog, IDC_AREA_WHOLE, IDC_AREA_PART, IDC_AREA_PART);
-        for (int field = 0; field < AREA_FIELD_COUNT; field++)
-            EnableWindow(GetDlgItem(dialog, AreaFieldIds[field]), TRUE);
-        PutAreaIntoFields(dialog, &area);
+        ChoosePartWithArea(dialog, &area);
     }
     Panel.Grip = grip;
     Panel.DragFrom = at;

@@ -15,6 +15,11 @@ void SetUpAreaPicture(HWND dialog);
 // line follows.
 void FollowAreaFields(HWND dialog);
 
+// Chooses "Part of the tablet" with the largest area of the proportions
+// x : y, centred on the area shown (the whole tablet when its size is not
+// known: any number the fields take).
+void SetAreaProportions(HWND dialog, LONG x, LONG y);
+
 // Paints the picture control (its WM_DRAWITEM).
 void DrawAreaPicture(const DRAWITEMSTRUCT *item);
 

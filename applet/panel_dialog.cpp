@@ -6,6 +6,7 @@
 #include "area_picture.h"
 #include "panel_edits.h"
 #include "panel_resource.h"
+#include "panel_screens.h"
 #include "panel_store.h"
 #include "program_start.h"
 #include "settings/stored_values.h"
@@ -163,7 +164,9 @@ static bool ApplySettings(HWND dialog)
         return false;
     }
     SetDlgItemTextA(dialog, IDC_PANEL_MESSAGE, "");
-    if (changes.Count == 0)
+    char screen[SCREEN_NAME_SIZE];
+    changes.Screen = ReadScreenChange(dialog, screen) ? screen : NULL;
+    if (changes.Count == 0 && !changes.Screen)
         return true;
     LONG error;
     if (!WriteStoredChanges(&changes, &error)) {
@@ -185,6 +188,7 @@ static bool ApplySettings(HWND dialog)
     ShowStoredSettings(&Panel.Stored, &stored);
     memcpy(Panel.Opened.Area, stored.Area, sizeof stored.Area);
     Panel.SliderMoved = FALSE;
+    NoteScreenApplied(dialog);
     NotifyRunningProgram();
     return true;
 }
@@ -203,6 +207,7 @@ static void ShowStartingValues(HWND dialog)
     memcpy(start.Area, now.Area, sizeof now.Area);
     ShowSettings(dialog, &start);
     ChooseWholeTablet(dialog);
+    ChooseMainScreen(dialog);
     Panel.SliderMoved = FALSE;
     Panel.StartingSensitivity = TRUE;
     SetDlgItemTextA(dialog, IDC_PANEL_MESSAGE, "");
@@ -263,6 +268,7 @@ static BOOL OpenPanel(HWND dialog)
     if (Panel.Opened.WholeTablet && Panel.Maxima.Known)
         ShowWholeTabletFields(dialog);
     FollowAreaFields(dialog);
+    SetUpScreenChoice(dialog);
     Panel.ProgramShown = -1;
     ShowProgramState(dialog);
     SetTimer(dialog, PROGRAM_TIMER_ID, PROGRAM_POLL_MS, NULL);
@@ -288,9 +294,12 @@ static INT_PTR CALLBACK PanelDialogProc(HWND dialog, UINT message, WPARAM wParam
         }
         return TRUE;
     case WM_DRAWITEM:
-        if (wParam != IDC_AREA_PICTURE)
+        if (wParam == IDC_SCREEN_PICTURE)
+            DrawScreenPicture((const DRAWITEMSTRUCT *)lParam);
+        else if (wParam == IDC_AREA_PICTURE)
+            DrawAreaPicture((const DRAWITEMSTRUCT *)lParam);
+        else
             return FALSE;
-        DrawAreaPicture((const DRAWITEMSTRUCT *)lParam);
         return TRUE;
     case WM_LBUTTONDOWN:
         return PressAreaPicture(dialog, MessagePoint(lParam));
@@ -328,6 +337,18 @@ static INT_PTR CALLBACK PanelDialogProc(HWND dialog, UINT message, WPARAM wParam
             return TRUE;
         case IDC_DEFAULTS:
             ShowStartingValues(dialog);
+            return TRUE;
+        case IDC_SCREEN:
+            if (HIWORD(wParam) == CBN_SELCHANGE)
+                ShowChosenScreen(dialog);
+            return TRUE;
+        case IDC_ORIENT_LANDSCAPE:
+        case IDC_ORIENT_PORTRAIT:
+            if (HIWORD(wParam) == BN_CLICKED)
+                ShowChosenScreen(dialog);
+            return TRUE;
+        case IDC_MATCH_SCREEN:
+            MatchScreenProportions(dialog);
             return TRUE;
         case IDC_START_PROGRAM:
             StartProgram(dialog);

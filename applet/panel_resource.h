@@ -32,6 +32,9 @@
 #define IDC_PROGRAM_STATE     120
 #define IDC_START_PROGRAM     121
 #define IDC_DEFAULTS          122
+#define IDC_SCREEN            123
+#define IDC_SCREEN_PICTURE    124
+#define IDC_MATCH_SCREEN      125
 
 /* The dialog's caption, by which it can be found. */
 #define PANEL_CAPTION         "USB Tablet"

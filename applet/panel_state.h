@@ -5,6 +5,7 @@
 
 #include <windows.h>
 #include "area_mapping.h"
+#include "input/screen_layout.h"
 #include "panel_seams.h"
 #include "settings/stored_values.h"
 
@@ -74,6 +75,11 @@ struct PanelStateRecord {
     AreaUnits DragStart;   // the area when it began
 
     int ProgramShown;      // the state line shows: 1 running, 0 not, -1 nothing yet
+
+    // The screen the pen covers (panel_screens.cpp).
+    ScreenLayout Screens;
+    char StoredScreen[SCREEN_NAME_SIZE];  // the Screen value; "" when missing
+    int OpenedScreen;      // the list's choice at opening or the last Apply
 };
 
 extern PanelStateRecord Panel;

@@ -94,6 +94,13 @@ bool WriteStoredChanges(const PanelChanges *changes, LONG *error)
             break;
     }
     bool complete = written == changes->Count;
+    // The choice goes last: refused, it leaves nothing to put back.
+    if (complete && changes->Screen) {
+        *error = RegSetValueExA(key, VALUE_SCREEN, 0, REG_SZ,
+                                (const BYTE *)changes->Screen,
+                                lstrlenA(changes->Screen) + 1);
+        complete = *error == ERROR_SUCCESS;
+    }
     if (!complete) {
         for (int i = written - 1; i >= 0; i--)
             RestoreValue(key, StoredValues[changes->Value[i]].Name, &old[i]);

@@ -10,6 +10,7 @@ struct PanelChanges {
     int Count;
     int Value[PANEL_VALUE_COUNT];   // PanelValue
     DWORD Number[PANEL_VALUE_COUNT];
+    const char *Screen;             // a new Screen choice to write, or NULL
 };
 
 // Puts the real calls into every seam that is not replaced.
@@ -19,7 +20,7 @@ void ResetPanelSeams();
 // marked not present.
 void ReadStoredSettings(StoredSettings *stored);
 
-// Writes every change as a REG_DWORD.  All or nothing: when the key cannot
+// Writes every change as a REG_DWORD, and the Screen choice as a REG_SZ.  All or nothing: when the key cannot
 // be opened or a write is refused, the values already written are put back
 // as they were, the registry's error is handed back and the result is false.
 bool WriteStoredChanges(const PanelChanges *changes, LONG *error);

@@ -3,6 +3,8 @@
 #ifndef CTL_COMMANDS_H
 #define CTL_COMMANDS_H
 
+#include <windows.h>
+
 // Exit codes of every command, one meaning each (the help and the README
 // list them).
 #define EXIT_DONE          0   // done (close: also when no program runs)
@@ -35,6 +37,12 @@ int RunReload(int argc, char **argv);
 
 // ctl_status.cpp
 int RunStatus(int argc, char **argv);
+
+// ctl_screens.cpp
+int RunScreens(int argc, char **argv);
+int RunScreen(int argc, char **argv);
+// The "Screen:" line of status, from the open settings key.
+void PrintScreenChoice(HKEY key);
 
 // ctl_grant.cpp
 int RunGrantSettings(int argc, char **argv);

@@ -13,4 +13,9 @@ struct RunningProgram {
 // True when the program runs; fills program.
 bool FindRunningProgram(RunningProgram *program);
 
+// Sends message to the program's window and waits until it is handled;
+// false with error set when it could not be reached.
+bool SendToProgram(const RunningProgram &program, UINT message, WPARAM wParam,
+                   DWORD *error);
+
 #endif

@@ -23,8 +23,7 @@ static int ReportNotRunning()
     return ReportProblem(EXIT_NO_PROGRAM, "stylohid is not running");
 }
 
-// Sends message to the program's window and waits until it is handled.
-static bool SendToProgram(const RunningProgram &program, UINT message,
+bool SendToProgram(const RunningProgram &program, UINT message,
                           WPARAM wParam, DWORD *error)
 {
     DWORD_PTR result = 0;

@@ -129,6 +129,7 @@ int RunStatus(int argc, char **argv)
     printf("Settings: HKEY_LOCAL_MACHINE\\%s\n", SETTINGS_KEY_PATH);
     for (int value = 0; value < STORED_VALUE_COUNT; value++)
         PrintValue(key, value);
+    PrintScreenChoice(key);
     RegCloseKey(key);
     return EXIT_DONE;
 }

@@ -6,6 +6,7 @@
 #include "device/packet_reader.h"
 #include "device/packet_ring.h"
 #include "input/packet_translation.h"
+#include "input/screen_mapping.h"
 #include "settings/settings_store.h"
 #include "settings/stored_values.h"
 #include "ui/commands.h"
@@ -71,6 +72,12 @@ INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam,
     case WM_TABLET_RELOAD:
         LoadSettings();
         ReloadButtonSettings();
+        UpdateScreenMapping();
+        return FALSE;
+
+    case WM_DISPLAYCHANGE:
+        // A monitor added, removed or moved, or a new resolution.
+        UpdateScreenMapping();
         return FALSE;
 
     case WM_ENDSESSION:

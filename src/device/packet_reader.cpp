@@ -11,6 +11,7 @@
 #include "device/driver_channel.h"
 #include "device/hid_probe.h"
 #include "device/packet_ring.h"
+#include "input/screen_mapping.h"
 #include "os/os.h"
 #include "res/resource.h"
 #include "settings/settings_store.h"
@@ -119,6 +120,7 @@ DWORD WINAPI PacketReaderMain(LPVOID)
     // values over the user's.  It is set before the block goes to the driver,
     // so a driver that never answers does not keep the settings from a save.
     LoadSettings(&App.SettingsLoadAttempted);
+    UpdateScreenMapping();
 
     HANDLE event = CreateEventA(NULL, TRUE, FALSE, NULL);
     if (!event) {

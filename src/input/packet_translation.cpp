@@ -1,5 +1,6 @@
 #include "input/packet_translation.h"
 #include "input/button_actions.h"
+#include "input/screen_mapping.h"
 #include "os/os.h"
 #include "settings/settings_store.h"
 #include "settings/stored_values.h"
@@ -43,10 +44,16 @@ void MovePointer(int x, int y)
         return;
     LockSettings();
     LONG absolute = TabletSettings.AbsoluteMode;
+    ScreenMapping screen = ScreenTarget;
     UnlockSettings();
     DWORD flags = MOUSEEVENTF_MOVE;
     if (absolute) {
         flags |= MOUSEEVENTF_ABSOLUTE;
+        if (screen.OverDesktop) {
+            flags |= MOUSEEVENTF_VIRTUALDESK;
+            x = MapPenAxis(x, screen.Left, screen.Width, screen.DeskWidth);
+            y = MapPenAxis(y, screen.Top, screen.Height, screen.DeskHeight);
+        }
     } else {
         x = CompressDisplacement(x);
         y = CompressDisplacement(y);

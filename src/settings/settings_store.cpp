@@ -63,6 +63,20 @@ static StoredValue ReadStoredValue(HKEY key, const char *name)
     return value;
 }
 
+// The Screen choice: a string that fits, or "" (the main screen).
+static void ReadScreenChoice(HKEY key, char *choice)
+{
+    char text[SCREEN_NAME_SIZE];
+    DWORD type = REG_NONE;
+    DWORD size = sizeof text - 1;
+    choice[0] = 0;
+    if (OsRegQueryValueEx(key, VALUE_SCREEN, &type, (BYTE *)text, &size) !=
+            ERROR_SUCCESS || type != REG_SZ)
+        return;
+    text[size] = 0;
+    lstrcpynA(choice, text, SCREEN_NAME_SIZE);
+}
+
 static void WriteStoredValue(HKEY key, const char *name, DWORD number)
 {
     OsRegSetValueEx(key, name, REG_DWORD, (const BYTE *)&number, sizeof number);
@@ -151,8 +165,11 @@ void LoadSettings(volatile LONG *loaded)
         shared[i] = ReadStoredValue(key, StoredValues[i].Name);
     StoredValue button1 = ReadStoredValue(key, VALUE_BUTTON1);
     StoredValue button2 = ReadStoredValue(key, VALUE_BUTTON2);
+    char screen[SCREEN_NAME_SIZE];
+    ReadScreenChoice(key, screen);
 
     LockSettings();
+    lstrcpynA(TabletSettings.Screen, screen, sizeof TabletSettings.Screen);
     // A missing value takes the number read before it; before the first
     // read that is the pointer mode in force, so a missing Absolute changes
     // nothing.
@@ -199,6 +216,10 @@ void SaveSettings()
     WriteStoredValue(key, VALUE_END_X, block.EndX);
     WriteStoredValue(key, VALUE_END_Y, block.EndY);
     WriteStoredValue(key, VALUE_WORKING_AREA, block.WorkingArea);
+    // No choice stays no choice: the main screen either way.
+    if (settings.Screen[0])
+        OsRegSetValueEx(key, VALUE_SCREEN, REG_SZ, (const BYTE *)settings.Screen,
+                        lstrlenA(settings.Screen) + 1);
     OsRegCloseKey(key);
 }
 

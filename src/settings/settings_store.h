@@ -14,6 +14,7 @@ struct TabletSettingsState {
     SHORT Button1Action;  // ButtonAction of pen button 1 (status 0x20)
     SHORT Button2Action;  // ButtonAction of pen button 2 (status 0x40)
     DriverSettingsBlock Block;
+    char Screen[SCREEN_NAME_SIZE];  // the stored Screen choice; "" when missing
 };
 
 extern TabletSettingsState TabletSettings;
@@ -34,7 +35,7 @@ void ResetTabletSettings();
 // they are copied in) or the key is found missing, before the block goes to
 // the driver; a key that exists but cannot be opened leaves it clear.
 void LoadSettings(volatile LONG *loaded = NULL);
-// Writes the ten values (once, at shutdown or at the end of the session).
+// Writes the ten values and a chosen Screen (once, at shutdown or at the end of the session).
 void SaveSettings();
 // Reads the two pen-button values again, a missing one counting as 1.
 void ReloadButtonSettings();

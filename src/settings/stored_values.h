@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-/* Under HKEY_LOCAL_MACHINE; every value is a REG_DWORD. */
+/* Under HKEY_LOCAL_MACHINE; every value is a REG_DWORD, but for Screen. */
 #define SETTINGS_KEY_PATH "Software\\VELLUM\\Tablet\\CurrentVersion\\Settings"
 
 #define VALUE_ABSOLUTE     "Absolute"     /* 1 absolute, 0 relative pointer mode */
@@ -18,6 +18,14 @@
 #define VALUE_END_Y        "EndY"
 #define VALUE_BUTTON1      "Button1"      /* action code of pen button 1 (status 0x20) */
 #define VALUE_BUTTON2      "Button2"      /* action code of pen button 2 (status 0x40) */
+
+/* The screen the pen covers in absolute mode, a REG_SZ: SCREEN_CHOICE_MAIN
+   (also when missing, or when the named screen is gone), SCREEN_CHOICE_ALL
+   (the whole desktop), or a screen's device name ("\\.\DISPLAY2"). */
+#define VALUE_SCREEN       "Screen"
+#define SCREEN_CHOICE_MAIN "main"
+#define SCREEN_CHOICE_ALL  "all"
+#define SCREEN_NAME_SIZE   32     /* a device name's room, with its end */
 
 /* The sensitivity slider's range. */
 #define SENSITIVITY_MIN 5

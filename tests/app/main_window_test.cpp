@@ -1,11 +1,14 @@
 // The main window's class, message table and shutdown.
 #include <gtest/gtest.h>
+#include <string.h>
 #include <windows.h>
 #include "app/app_state.h"
 #include "app/main_window.h"
 #include "device/driver_channel.h"
 #include "fakes/fake_os.h"
+#include "input/screen_mapping.h"
 #include "res/resource.h"
+#include "settings/settings_store.h"
 #include "settings/stored_values.h"
 #include "ui/tray_icon.h"
 
@@ -138,6 +141,32 @@ TEST_F(MainWindowTest, MessageTableReturnValues)
     for (const Case &c : cases)
         EXPECT_EQ(c.Expected, MainWindowProc(Window, c.Message, c.WParam, 0x1234))
             << "message " << c.Message << " wParam " << c.WParam;
+}
+
+// A monitor added, removed or moved: the screen the pen covers is laid out
+// again from the monitors as they now are.
+TEST_F(MainWindowTest, DisplayChangeLaysTheChosenScreenOutAgain)
+{
+    const struct {
+        const char *Choice;
+        bool OverDesktop;
+        LONG DeskWidth;
+    } cases[] = {
+        {SCREEN_CHOICE_ALL, true, GetSystemMetrics(SM_CXVIRTUALSCREEN)},
+        {"", false, 0},
+    };
+    for (const auto &c : cases) {
+        LockSettings();
+        strcpy(TabletSettings.Screen, c.Choice);
+        ScreenTarget.DeskWidth = 7;
+        UnlockSettings();
+        EXPECT_EQ(FALSE, MainWindowProc(Window, WM_DISPLAYCHANGE, 32, MAKELPARAM(1280, 1024)));
+        LockSettings();
+        ScreenMapping mapping = ScreenTarget;
+        UnlockSettings();
+        EXPECT_EQ(c.OverDesktop, mapping.OverDesktop) << c.Choice;
+        EXPECT_EQ(c.DeskWidth, mapping.DeskWidth) << c.Choice;
+    }
 }
 
 TEST_F(MainWindowTest, CloseCommandPostsCloseAndDoesNotShutDownItself)

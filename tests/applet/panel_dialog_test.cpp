@@ -4,6 +4,7 @@
 #include <commctrl.h>
 #include <ctype.h>
 #include <string.h>
+#include "input/screen_layout.h"
 #include "panel_resource.h"
 #include "settings/stored_values.h"
 
@@ -647,7 +648,8 @@ TEST_F(AppletTest, TabVisitsEveryControlInReadingOrderAndKeysWorkAsInAnyDialog)
         const int order[] = {
             IDC_START_PROGRAM, IDC_MODE_RELATIVE, IDC_ORIENT_PORTRAIT, IDC_SENSITIVITY,
             IDC_BUTTON1, IDC_BUTTON2, IDC_AREA_PART, IDC_START_X, IDC_START_Y,
-            IDC_END_X, IDC_END_Y, IDC_DEFAULTS, IDOK, IDCANCEL, IDC_APPLY,
+            IDC_END_X, IDC_END_Y, IDC_SCREEN, IDC_MATCH_SCREEN, IDC_DEFAULTS, IDOK,
+            IDCANCEL, IDC_APPLY,
             IDC_START_PROGRAM,
         };
         SendMessageA(dialog, WM_NEXTDLGCTL, (WPARAM)GetDlgItem(dialog, IDC_APPLY), TRUE);
@@ -666,12 +668,13 @@ TEST_F(AppletTest, TabVisitsEveryControlInReadingOrderAndKeysWorkAsInAnyDialog)
             if (amp && amp[1] && amp[1] != '&')
                 mnemonics[(char)tolower((unsigned char)amp[1])]++;
         }
-        EXPECT_EQ(16u, mnemonics.size());
+        EXPECT_EQ(18u, mnemonics.size());
         for (const auto &entry : mnemonics)
             EXPECT_EQ(1, entry.second) << "mnemonic " << entry.first;
         const struct { char Letter; int Id; } labels[] = {
             {'x', IDC_START_X}, {'y', IDC_START_Y}, {'d', IDC_END_X}, {'n', IDC_END_Y},
             {'1', IDC_BUTTON1}, {'2', IDC_BUTTON2}, {'s', IDC_SENSITIVITY},
+            {'c', IDC_SCREEN},
         };
         for (const auto &label : labels) {
             PressAltKey(dialog, label.Letter);
@@ -695,4 +698,73 @@ TEST_F(AppletTest, TabVisitsEveryControlInReadingOrderAndKeysWorkAsInAnyDialog)
     StoredNumbers expected = before;
     expected[VALUE_START_X] = 150;
     EXPECT_EQ(expected, ReadAllStored());
+}
+
+std::string StoredScreen()
+{
+    HKEY key;
+    char text[64] = "(missing)";
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH, 0, KEY_QUERY_VALUE, &key) ==
+        ERROR_SUCCESS) {
+        DWORD type = 0, size = sizeof text - 1;
+        if (RegQueryValueExA(key, VALUE_SCREEN, NULL, &type, (BYTE *)text, &size) ==
+            ERROR_SUCCESS)
+            text[size] = 0;
+        RegCloseKey(key);
+    }
+    return text;
+}
+
+// The test display's one monitor, 1280 x 1024, on a tablet of 20000 x 15000.
+TEST_F(AppletTest, TheScreenChoiceIsStoredAndTheAreaMatchesItsProportions)
+{
+    PanelTestSeams seams = {NULL, NULL, TabletOf20000By15000, NULL};
+    SetSeams(&seams);
+    PutStoredString(VALUE_SCREEN, "\\\\.\\DISPLAY9");  // not connected
+    WithDialog([&](HWND dialog) {
+        const char *items[] = {"Main screen", "All screens", "1: 1280 x 1024 at 0,0 (main)",
+                               "\\\\.\\DISPLAY9 (not connected)"};
+        HWND list = GetDlgItem(dialog, IDC_SCREEN);
+        ASSERT_EQ(4, (int)SendMessageA(list, CB_GETCOUNT, 0, 0));
+        for (int i = 0; i < 4; i++) {
+            char text[96] = "";
+            SendMessageA(list, CB_GETLBTEXT, i, (LPARAM)text);
+            EXPECT_STREQ(items[i], text);
+        }
+        EXPECT_EQ(3, (int)SendMessageA(list, CB_GETCURSEL, 0, 0));
+        EXPECT_EQ("Screen: 1280 x 1024 pixels, aspect 1.25", ControlText(dialog, IDC_SCREEN_SIZE));
+        // Kept unless changed.
+        ClickControl(dialog, IDC_APPLY);
+        EXPECT_EQ("\\\\.\\DISPLAY9", StoredScreen());
+
+        struct { int Orientation; const char *Line, *Area[4]; } steps[] = {
+            // 1280:1024 fills the tablet's height, centred on the whole tablet.
+            {IDC_ORIENT_LANDSCAPE, "Screen: 1280 x 1024 pixels, aspect 1.25",
+             {"625", "0", "19375", "15000"}},
+            // Turned round in portrait, centred on the area before.
+            {IDC_ORIENT_PORTRAIT, "Screen: 1280 x 1024 pixels, aspect 0.80 in portrait",
+             {"4000", "0", "16000", "15000"}},
+        };
+        for (const auto &step : steps) {
+            ClickControl(dialog, step.Orientation);
+            EXPECT_EQ(step.Line, ControlText(dialog, IDC_SCREEN_SIZE));
+            ClickControl(dialog, IDC_MATCH_SCREEN);
+            EXPECT_TRUE(IsChecked(dialog, IDC_AREA_PART));
+            const int fields[] = {IDC_START_X, IDC_START_Y, IDC_END_X, IDC_END_Y};
+            for (int f = 0; f < 4; f++)
+                EXPECT_EQ(step.Area[f], ControlText(dialog, fields[f])) << step.Line;
+        }
+        SelectAction(dialog, IDC_SCREEN, 1);
+        ClickControl(dialog, IDC_APPLY);
+        EXPECT_EQ("all", StoredScreen());
+        SelectAction(dialog, IDC_SCREEN, 2);
+        ClickControl(dialog, IDOK);
+    });
+    ScreenLayout layout;
+    ReadScreenLayout(&layout);
+    EXPECT_EQ(layout.Screens[0].Device, StoredScreen());
+    EXPECT_EQ(2, ReloadsReceived);
+    DWORD startX = 0;
+    EXPECT_TRUE(ReadStoredDword(VALUE_START_X, &startX));
+    EXPECT_EQ(4000u, startX);
 }

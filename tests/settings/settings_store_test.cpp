@@ -366,6 +366,51 @@ TEST_F(SettingsStoreTest, SaveWritesTheRunningValuesAndTheLoadedBlockAsDwords)
     EXPECT_EQ(10u, Stored(VALUE_WORKING_AREA));  // handed on from Sensitivity
 }
 
+// The Screen choice: a string that fits is loaded and saved back; anything
+// else is the main screen, and no choice is saved as none.
+TEST_F(SettingsStoreTest, ScreenChoiceIsLoadedAndSavedAsAString)
+{
+    const std::string tooLong(SCREEN_NAME_SIZE, 'D');
+    const struct {
+        DWORD Type;  // REG_NONE: no value
+        std::string Data, Loaded;
+    } cases[] = {
+        {REG_NONE, "", ""},
+        {REG_SZ, "all", "all"},
+        {REG_SZ, "\\\\.\\DISPLAY2", "\\\\.\\DISPLAY2"},
+        {REG_DWORD, "\2\0\0\0", ""},
+        {REG_SZ, tooLong, ""},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.Data);
+        HKEY key = CreateEmptySettingsKey();
+        if (c.Type != REG_NONE)
+            RegSetValueExA(key, VALUE_SCREEN, 0, c.Type, (const BYTE *)c.Data.c_str(),
+                           (DWORD)c.Data.size() + (c.Type == REG_SZ ? 1 : 0));
+        RegCloseKey(key);
+        LockSettings();
+        strcpy(TabletSettings.Screen, "main");  // the loads replace it
+        UnlockSettings();
+        LoadSettings();
+        EXPECT_EQ(c.Loaded, Settings().Screen);
+
+        DeleteSettingsKey();
+        SaveSettings();
+        char saved[64] = "";
+        DWORD size = sizeof saved - 1, type = 0;
+        bool present = false;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH, 0, KEY_READ, &key) ==
+            ERROR_SUCCESS) {
+            present = RegQueryValueExA(key, VALUE_SCREEN, NULL, &type, (BYTE *)saved,
+                                       &size) == ERROR_SUCCESS && type == REG_SZ;
+            RegCloseKey(key);
+        }
+        EXPECT_EQ(!c.Loaded.empty(), present);
+        EXPECT_EQ(c.Loaded, std::string(present ? saved : ""));
+        DeleteSettingsKey();
+    }
+}
+
 TEST_F(SettingsStoreTest, ReloadOfButtonsCountsAMissingOneAsOne)
 {
     struct {

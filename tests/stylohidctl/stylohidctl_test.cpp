@@ -46,6 +46,12 @@ TEST_F(Program, StylohidctlWithoutTheProgram)
         {"relative now", 2, "relative takes no arguments"},
         {"status all", 2, "status takes no arguments"},
         {"grant-settings now", 2, "grant-settings takes no arguments"},
+        {"screens all", 2, "screens takes no arguments"},
+        {"screen", 2, "usage: screen main|all|N, N 1 to 1"},
+        {"screen 0", 2, "usage: screen main|all|N, N 1 to 1"},
+        {"screen 2", 2, "usage: screen main|all|N, N 1 to 1"},
+        {"screen 1x", 2, "usage: screen main|all|N, N 1 to 1"},
+        {"screens", 0, "1: 1280 x 1024 at 0,0 (main) \\\\.\\DISPLAY1\n"},
         {"--version", 0, "stylohidctl " STYLOHID_VERSION "\n"},
         {"status", 0, "stylohid: not running\n"},
     };
@@ -66,7 +72,8 @@ TEST_F(Program, StylohidctlWithoutTheProgram)
     ToolRun help = Ctl("--help");
     EXPECT_EQ(help.ExitCode, 0u);
     for (const char *line : {"close [--wait SECONDS]", "absolute", "relative", "landscape",
-                             "portrait", "sensitivity", "reload", "status",
+                             "portrait", "sensitivity", "reload", "screens",
+                             "screen main|all|N", "status",
                              "grant-settings", "--version"})
         EXPECT_NE(help.Out.find(std::string("  ") + line + " "), std::string::npos) << line;
     // Nothing stored: status says so and creates nothing.
@@ -101,7 +108,8 @@ TEST_F(Program, StylohidctlStatusTellsEveryStoredValue)
               "End X: 3000\n"
               "End Y: missing (EndY)\n"
               "Button 1: Ctrl+C (10)\n"
-              "Button 2: does nothing (300)\n");
+              "Button 2: does nothing (300)\n"
+              "Screen: main screen (Screen not set)\n");
 }
 
 TEST_F(Program, StylohidctlCommandsReachTheRunningProgram)
