@@ -6,6 +6,8 @@
 
 volatile LONG TabletFound;
 TabletExtentsState TabletExtents;
+// Whether the pass under way has seen the tablet.
+static bool SeenThisPass;
 
 #define HID_TABLE_START 8
 
@@ -40,6 +42,7 @@ static bool ReadLogicalMax(HidDeviceRecord *record, USAGE usage, LONG *max)
 static void ExamineTablet(HidDeviceRecord *record)
 {
     InterlockedExchange(&TabletFound, 1);
+    SeenThisPass = true;
     if (OsHidGetCaps(record->Preparsed, &record->Caps) != HIDP_STATUS_SUCCESS)
         return;
     // An extent is written only when the report has that value.
@@ -84,6 +87,7 @@ static void ExamineInterface(HDEVINFO set, SP_DEVICE_INTERFACE_DATA *data,
 
 bool ProbeTablet()
 {
+    SeenThisPass = false;
     GUID hidGuid;
     OsHidGetHidGuid(&hidGuid);
     HDEVINFO set = OsSetupDiGetClassDevs(&hidGuid, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
@@ -125,4 +129,9 @@ bool ProbeTablet()
     OsSetupDiDestroyDeviceInfoList(set);
     free(table);
     return TabletFound != 0;
+}
+
+bool ProbeTabletPresent()
+{
+    return ProbeTablet() && SeenThisPass;
 }
