@@ -32,6 +32,7 @@
 #define IDC_PROGRAM_STATE     120
 #define IDC_START_PROGRAM     121
 #define IDC_DEFAULTS          122
+#define IDC_RECONNECT         123
 
 /* The dialog's caption, by which it can be found. */
 #define PANEL_CAPTION         "USB Tablet"

@@ -7,7 +7,7 @@
 #include "area_mapping.h"
 #include "panel_seams.h"
 
-// The ten stored values, in this order throughout the applet.
+// The stored values, in this order throughout the applet.
 enum PanelValue {
     PANEL_ABSOLUTE,
     PANEL_LANDSCAPE,
@@ -19,6 +19,7 @@ enum PanelValue {
     PANEL_END_Y,
     PANEL_BUTTON1,
     PANEL_BUTTON2,
+    PANEL_RECONNECT,
     PANEL_VALUE_COUNT
 };
 
@@ -48,6 +49,7 @@ struct PanelShown {
     int Button2;
     int WholeTablet;     // 1 whole tablet, 0 the fields below
     char Area[AREA_FIELD_COUNT][AREA_TEXT_SIZE];
+    int Reconnect;       // 1: keep running while the tablet is unplugged
 };
 
 struct TabletMaxima {

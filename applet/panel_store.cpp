@@ -8,7 +8,7 @@ PanelStateRecord Panel;
 const char *const PanelValueNames[PANEL_VALUE_COUNT] = {
     VALUE_ABSOLUTE, VALUE_LANDSCAPE, VALUE_SENSITIVITY, VALUE_WORKING_AREA,
     VALUE_START_X, VALUE_START_Y, VALUE_END_X, VALUE_END_Y,
-    VALUE_BUTTON1, VALUE_BUTTON2
+    VALUE_BUTTON1, VALUE_BUTTON2, VALUE_RECONNECT
 };
 
 // How long a running program may take over a reload before it is given up.

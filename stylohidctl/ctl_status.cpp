@@ -9,7 +9,7 @@
 #include "ctl_report.h"
 #include "settings/stored_values.h"
 
-enum ValueKind { KIND_MODE, KIND_ORIENTATION, KIND_NUMBER, KIND_AREA, KIND_BUTTON };
+enum ValueKind { KIND_MODE, KIND_ORIENTATION, KIND_NUMBER, KIND_AREA, KIND_BUTTON, KIND_RECONNECT };
 
 struct StatusRow {
     const char *Label;
@@ -28,6 +28,7 @@ static const StatusRow StatusRows[] = {
     {"End Y", VALUE_END_Y, KIND_NUMBER},
     {"Button 1", VALUE_BUTTON1, KIND_BUTTON},
     {"Button 2", VALUE_BUTTON2, KIND_BUTTON},
+    {"Tablet unplugged", VALUE_RECONNECT, KIND_RECONNECT},
 };
 
 static const char *TypeName(DWORD type)
@@ -71,6 +72,11 @@ static void DescribeNumber(ValueKind kind, DWORD number, char *text, int size)
                   (unsigned long)number);
         break;
     }
+    case KIND_RECONNECT:
+        _snprintf(text, size, "%s (%lu)",
+                  number ? "keep running and wait for it" : "the program ends",
+                  (unsigned long)number);
+        break;
     case KIND_NUMBER:
         _snprintf(text, size, "%lu", (unsigned long)number);
         break;
@@ -82,6 +88,10 @@ static void PrintValue(HKEY key, const StatusRow &row)
 {
     DWORD type = 0, size = 0;
     LONG status = RegQueryValueExA(key, row.ValueName, NULL, &type, NULL, &size);
+    if (status == ERROR_FILE_NOT_FOUND && row.Kind == KIND_RECONNECT) {
+        printf("%s: the program ends (%s missing)\n", row.Label, row.ValueName);
+        return;
+    }
     if (status == ERROR_FILE_NOT_FOUND) {
         printf("%s: missing (%s)\n", row.Label, row.ValueName);
         return;
