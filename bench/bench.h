@@ -91,6 +91,9 @@ struct UnixProcessStatus {
     unsigned long OpenFiles;
 };
 bool ReadUnixProcessStatus(unsigned unixPid, UnixProcessStatus *status);
+// Threads and handles of a process as the Wine server counts them (Wine's
+// GetProcessHandleCount answers 0).
+bool ReadWineCounts(DWORD processId, ULONG *threads, ULONG *handles);
 
 // bench_report.cpp
 void AnalyseRun(RunResult *run, const std::vector<VTabletStamp> &stamps,

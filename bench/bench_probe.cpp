@@ -2,6 +2,7 @@
 // numbered packets at their own pixels, the driver's stamps and request log,
 // and the CPU time of a process.
 #include "bench.h"
+#include <winternl.h>
 
 #include <stdio.h>
 #include <stdlib.h>
@@ -319,4 +320,31 @@ double UnixProcessCpuMs(unsigned unixPid)
     if (!unixPid || !ReadStatFields(unixPid, fields))
         return -1;
     return (double)(fields[14] + fields[15]) * 10.0;  // clock ticks of 10 ms
+}
+
+typedef LONG(WINAPI *QuerySystemInformationProc)(ULONG, void *, ULONG, ULONG *);
+
+// Threads and handles of the program as the Wine server counts them.
+bool ReadWineCounts(DWORD processId, ULONG *threads, ULONG *handles)
+{
+    QuerySystemInformationProc query = (QuerySystemInformationProc)(void *)GetProcAddress(
+        GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation");
+    if (!query)
+        return false;
+    std::vector<BYTE> buffer(1 << 20);
+    ULONG size = 0;
+    if (query(SystemProcessInformation, buffer.data(), (ULONG)buffer.size(), &size) != 0)
+        return false;
+    for (size_t at = 0;;) {
+        const SYSTEM_PROCESS_INFORMATION *p =
+            (const SYSTEM_PROCESS_INFORMATION *)(buffer.data() + at);
+        if ((DWORD)(ULONG_PTR)p->UniqueProcessId == processId) {
+            *threads = p->NumberOfThreads;
+            *handles = p->HandleCount;
+            return true;
+        }
+        if (!p->NextEntryOffset)
+            return false;
+        at += p->NextEntryOffset;
+    }
 }
