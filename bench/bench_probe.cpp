@@ -348,3 +348,39 @@ bool ReadWineCounts(DWORD processId, ULONG *threads, ULONG *handles)
         at += p->NextEntryOffset;
     }
 }
+
+// SystemHandleInformation's record of one handle.
+struct SystemHandleEntry {
+    ULONG OwnerPid;
+    BYTE ObjectType;
+    BYTE HandleFlags;
+    USHORT HandleValue;
+    PVOID ObjectPointer;
+    ULONG AccessMask;
+};
+
+long CountProcessHandles(DWORD processId)
+{
+    QuerySystemInformationProc query = (QuerySystemInformationProc)(void *)GetProcAddress(
+        GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation");
+    if (!query)
+        return -1;
+    const ULONG systemHandleInformation = 16;
+    for (ULONG size = 1 << 20; size <= (1u << 26); size *= 4) {
+        std::vector<BYTE> buffer(size);
+        ULONG needed = 0;
+        LONG status = query(systemHandleInformation, buffer.data(), size, &needed);
+        if (status == (LONG)0xC0000004)  // STATUS_INFO_LENGTH_MISMATCH
+            continue;
+        if (status != 0)
+            return -1;
+        ULONG count = *(const ULONG *)buffer.data();
+        const SystemHandleEntry *entries =
+            (const SystemHandleEntry *)(buffer.data() + sizeof(ULONG_PTR));
+        long mine = 0;
+        for (ULONG i = 0; i < count; i++)
+            mine += entries[i].OwnerPid == processId;
+        return mine;
+    }
+    return -1;
+}

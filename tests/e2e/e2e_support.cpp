@@ -1,6 +1,5 @@
 #include "e2e_support.h"
 
-#include <commctrl.h>
 #include <setupapi.h>
 #include <tlhelp32.h>
 extern "C" {
@@ -412,57 +411,3 @@ void ClearSeenInput()
     LeaveCriticalSection(&Hooks.Lock);
 }
 
-// Wine's shell gives each notification icon a window of class
-// "__wine_tray_icon" and a tooltip control owned by it, holding the tip.  The
-// tooltip answers TTM_GETTEXTW only with a record in its own process: the
-// record and the text buffer are put there and read back.
-static BOOL CALLBACK CollectTrayTip(HWND tooltip, LPARAM context)
-{
-    char className[64];
-    HWND icon = GetWindow(tooltip, GW_OWNER);
-    if (!icon || !GetClassNameA(tooltip, className, sizeof className) ||
-        lstrcmpiA(className, "tooltips_class32") != 0 ||
-        !GetClassNameA(icon, className, sizeof className) ||
-        strcmp(className, "__wine_tray_icon") != 0)
-        return TRUE;
-    DWORD shellId = 0;
-    GetWindowThreadProcessId(tooltip, &shellId);
-    HANDLE shell = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE,
-                               FALSE, shellId);
-    if (!shell)
-        return TRUE;
-    const SIZE_T textChars = 1024;
-    BYTE *remote = (BYTE *)VirtualAllocEx(shell, NULL, sizeof(TTTOOLINFOW) + textChars * 2,
-                                          MEM_COMMIT, PAGE_READWRITE);
-    if (remote) {
-        TTTOOLINFOW info;
-        ZeroMemory(&info, sizeof info);
-        info.cbSize = sizeof info;
-        info.uFlags = TTF_IDISHWND;
-        info.hwnd = icon;
-        info.uId = (UINT_PTR)icon;
-        info.lpszText = (LPWSTR)(remote + sizeof info);
-        WCHAR text[1024] = {0};
-        DWORD_PTR result;
-        if (WriteProcessMemory(shell, remote, &info, sizeof info, NULL) &&
-            WriteProcessMemory(shell, remote + sizeof info, text, sizeof text, NULL) &&
-            SendMessageTimeoutW(tooltip, TTM_GETTEXTW, textChars, (LPARAM)remote,
-                                SMTO_ABORTIFHUNG, 5000, &result) &&
-            ReadProcessMemory(shell, remote + sizeof info, text, sizeof text, NULL)) {
-            text[textChars - 1] = 0;
-            char narrow[1024];
-            WideCharToMultiByte(CP_ACP, 0, text, -1, narrow, sizeof narrow, NULL, NULL);
-            ((std::vector<std::string> *)context)->push_back(narrow);
-        }
-        VirtualFreeEx(shell, remote, 0, MEM_RELEASE);
-    }
-    CloseHandle(shell);
-    return TRUE;
-}
-
-std::vector<std::string> TrayTips()
-{
-    std::vector<std::string> tips;
-    EnumWindows(CollectTrayTip, (LPARAM)&tips);
-    return tips;
-}

@@ -48,9 +48,6 @@ bool PresentTablets(const std::vector<VTabletDeviceSpec> &specs);
 std::vector<VTabletLogEntry> EntriesOfProcess(const std::vector<VTabletLogEntry> &log,
                                               DWORD processId);
 
-// The tips of the icons in the notification area, as the shell shows them.
-std::vector<std::string> TrayTips();
-
 // A message box (class "#32770") with this caption, or NULL.
 HWND FindMessageBox(const char *caption);
 // The text of a message box's static control (id 0xFFFF).
