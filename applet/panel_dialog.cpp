@@ -81,6 +81,7 @@ static void ShowSettings(HWND dialog, const PanelShown *shown)
     for (int field = 0; field < AREA_FIELD_COUNT; field++)
         SetDlgItemTextA(dialog, AreaFieldIds[field], shown->Area[field]);
     EnableAreaFields(dialog, !shown->WholeTablet);
+    CheckDlgButton(dialog, IDC_RECONNECT, shown->Reconnect ? BST_CHECKED : BST_UNCHECKED);
 }
 
 static int ReadAction(HWND dialog, int controlId)
@@ -101,6 +102,7 @@ static void ReadSettings(HWND dialog, PanelShown *shown)
     shown->WholeTablet = IsDlgButtonChecked(dialog, IDC_AREA_WHOLE) == BST_CHECKED;
     for (int field = 0; field < AREA_FIELD_COUNT; field++)
         GetDlgItemTextA(dialog, AreaFieldIds[field], shown->Area[field], AREA_TEXT_SIZE);
+    shown->Reconnect = IsDlgButtonChecked(dialog, IDC_RECONNECT) == BST_CHECKED;
 }
 
 // The fields of the whole tablet: 0, 0 and the maxima.  Where the maxima are

@@ -1,4 +1,4 @@
-// The applet's one dialog, editing all ten stored values.
+// The applet's one dialog, editing every stored value.
 #ifndef PANEL_DIALOG_H
 #define PANEL_DIALOG_H
 

@@ -48,6 +48,7 @@ void ShowStoredSettings(const StoredSettings *stored, PanelShown *shown)
 
     shown->Button1 = ShowAction(stored, PANEL_BUTTON1, START_BUTTON1_ACTION);
     shown->Button2 = ShowAction(stored, PANEL_BUTTON2, START_BUTTON2_ACTION);
+    shown->Reconnect = stored->Present[PANEL_RECONNECT] && stored->Number[PANEL_RECONNECT] != 0;
 
     // The program takes the working area's values as 16 bits.
     shown->WholeTablet = !stored->Present[PANEL_WORKING_AREA] ||
@@ -200,5 +201,7 @@ bool CollectChanges(const PanelShown *opened, const PanelShown *now,
         AddChange(changes, PANEL_BUTTON1, (DWORD)now->Button1);
     if (ChoiceChanged(opened->Button2, now->Button2))
         AddChange(changes, PANEL_BUTTON2, (DWORD)now->Button2);
+    if (now->Reconnect != opened->Reconnect)
+        AddChange(changes, PANEL_RECONNECT, now->Reconnect ? 1 : 0);
     return true;
 }

@@ -35,6 +35,7 @@
 #define IDC_SCREEN            123
 #define IDC_SCREEN_PICTURE    124
 #define IDC_MATCH_SCREEN      125
+#define IDC_RECONNECT         126
 
 /* The dialog's caption, by which it can be found. */
 #define PANEL_CAPTION         "USB Tablet"

@@ -9,8 +9,9 @@
 #include "panel_seams.h"
 #include "settings/stored_values.h"
 
-// The ten stored values, in this order throughout the applet (their names
-// are StoredValues[value].Name).
+// The stored values, in this order throughout the applet: the ten of the
+// driver's block (their names are StoredValues[value].Name), then Reconnect
+// (PanelValueName gives every name).
 enum PanelValue {
     PANEL_ABSOLUTE = STORED_ABSOLUTE,
     PANEL_LANDSCAPE = STORED_LANDSCAPE,
@@ -22,8 +23,12 @@ enum PanelValue {
     PANEL_END_Y = STORED_END_Y,
     PANEL_BUTTON1 = STORED_BUTTON1,
     PANEL_BUTTON2 = STORED_BUTTON2,
-    PANEL_VALUE_COUNT = STORED_VALUE_COUNT
+    PANEL_RECONNECT = STORED_VALUE_COUNT,
+    PANEL_VALUE_COUNT
 };
+
+// The registry name of a PanelValue.
+const char *PanelValueName(int value);
 
 // The four working-area fields, in the order of their values.
 enum PanelAreaField { AREA_START_X, AREA_START_Y, AREA_END_X, AREA_END_Y, AREA_FIELD_COUNT };
@@ -49,6 +54,7 @@ struct PanelShown {
     int Button2;
     int WholeTablet;     // 1 whole tablet, 0 the fields below
     char Area[AREA_FIELD_COUNT][AREA_TEXT_SIZE];
+    int Reconnect;       // 1: keep running while the tablet is unplugged
 };
 
 struct TabletMaxima {

@@ -5,6 +5,11 @@
 
 PanelStateRecord Panel;
 
+const char *PanelValueName(int value)
+{
+    return value < STORED_VALUE_COUNT ? StoredValues[value].Name : VALUE_RECONNECT;
+}
+
 // How long a running program may take over a reload before it is given up.
 #define RELOAD_TIMEOUT_MS 5000
 // A value is put back only when it is no longer than this.
@@ -40,7 +45,7 @@ void ReadStoredSettings(StoredSettings *stored)
         return;
     for (int value = 0; value < PANEL_VALUE_COUNT; value++) {
         DWORD type = 0, number = 0, size = sizeof number;
-        if (RegQueryValueExA(key, StoredValues[value].Name, NULL, &type,
+        if (RegQueryValueExA(key, PanelValueName(value), NULL, &type,
                              (BYTE *)&number, &size) == ERROR_SUCCESS &&
             type == REG_DWORD && size == sizeof number) {
             stored->Present[value] = TRUE;
@@ -87,7 +92,7 @@ bool WriteStoredChanges(const PanelChanges *changes, LONG *error)
     OldValue old[PANEL_VALUE_COUNT];
     int written = 0;
     for (; written < changes->Count; written++) {
-        const char *name = StoredValues[changes->Value[written]].Name;
+        const char *name = PanelValueName(changes->Value[written]);
         RememberValue(key, name, &old[written]);
         *error = Panel.Seams.SetDword(key, name, changes->Number[written]);
         if (*error != ERROR_SUCCESS)
@@ -103,7 +108,7 @@ bool WriteStoredChanges(const PanelChanges *changes, LONG *error)
     }
     if (!complete) {
         for (int i = written - 1; i >= 0; i--)
-            RestoreValue(key, StoredValues[changes->Value[i]].Name, &old[i]);
+            RestoreValue(key, PanelValueName(changes->Value[i]), &old[i]);
     }
     RegCloseKey(key);
     return complete;

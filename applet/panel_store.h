@@ -1,4 +1,4 @@
-// The applet's side of the stored settings: reading the ten values, writing
+// The applet's side of the stored settings: reading the stored values, writing
 // the changed ones, and telling the running program to take them up.
 #ifndef PANEL_STORE_H
 #define PANEL_STORE_H

@@ -91,6 +91,13 @@ struct UnixProcessStatus {
     unsigned long OpenFiles;
 };
 bool ReadUnixProcessStatus(unsigned unixPid, UnixProcessStatus *status);
+// Threads and handles of a process as the Wine server counts them (Wine's
+// GetProcessHandleCount answers 0).
+bool ReadWineCounts(DWORD processId, ULONG *threads, ULONG *handles);
+// The handles a process holds, one by one (the count above is the size of
+// the Wine server's handle table, which grows and shrinks in steps); -1 if
+// unknown.
+long CountProcessHandles(DWORD processId);
 
 // bench_report.cpp
 void AnalyseRun(RunResult *run, const std::vector<VTabletStamp> &stamps,

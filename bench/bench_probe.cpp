@@ -2,6 +2,7 @@
 // numbered packets at their own pixels, the driver's stamps and request log,
 // and the CPU time of a process.
 #include "bench.h"
+#include <winternl.h>
 
 #include <stdio.h>
 #include <stdlib.h>
@@ -319,4 +320,67 @@ double UnixProcessCpuMs(unsigned unixPid)
     if (!unixPid || !ReadStatFields(unixPid, fields))
         return -1;
     return (double)(fields[14] + fields[15]) * 10.0;  // clock ticks of 10 ms
+}
+
+typedef LONG(WINAPI *QuerySystemInformationProc)(ULONG, void *, ULONG, ULONG *);
+
+// Threads and handles of the program as the Wine server counts them.
+bool ReadWineCounts(DWORD processId, ULONG *threads, ULONG *handles)
+{
+    QuerySystemInformationProc query = (QuerySystemInformationProc)(void *)GetProcAddress(
+        GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation");
+    if (!query)
+        return false;
+    std::vector<BYTE> buffer(1 << 20);
+    ULONG size = 0;
+    if (query(SystemProcessInformation, buffer.data(), (ULONG)buffer.size(), &size) != 0)
+        return false;
+    for (size_t at = 0;;) {
+        const SYSTEM_PROCESS_INFORMATION *p =
+            (const SYSTEM_PROCESS_INFORMATION *)(buffer.data() + at);
+        if ((DWORD)(ULONG_PTR)p->UniqueProcessId == processId) {
+            *threads = p->NumberOfThreads;
+            *handles = p->HandleCount;
+            return true;
+        }
+        if (!p->NextEntryOffset)
+            return false;
+        at += p->NextEntryOffset;
+    }
+}
+
+// SystemHandleInformation's record of one handle.
+struct SystemHandleEntry {
+    ULONG OwnerPid;
+    BYTE ObjectType;
+    BYTE HandleFlags;
+    USHORT HandleValue;
+    PVOID ObjectPointer;
+    ULONG AccessMask;
+};
+
+long CountProcessHandles(DWORD processId)
+{
+    QuerySystemInformationProc query = (QuerySystemInformationProc)(void *)GetProcAddress(
+        GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation");
+    if (!query)
+        return -1;
+    const ULONG systemHandleInformation = 16;
+    for (ULONG size = 1 << 20; size <= (1u << 26); size *= 4) {
+        std::vector<BYTE> buffer(size);
+        ULONG needed = 0;
+        LONG status = query(systemHandleInformation, buffer.data(), size, &needed);
+        if (status == (LONG)0xC0000004)  // STATUS_INFO_LENGTH_MISMATCH
+            continue;
+        if (status != 0)
+            return -1;
+        ULONG count = *(const ULONG *)buffer.data();
+        const SystemHandleEntry *entries =
+            (const SystemHandleEntry *)(buffer.data() + sizeof(ULONG_PTR));
+        long mine = 0;
+        for (ULONG i = 0; i < count; i++)
+            mine += entries[i].OwnerPid == processId;
+        return mine;
+    }
+    return -1;
 }

@@ -266,33 +266,6 @@ static void OpenAndCancelDialog()
         Soak.Unanswered++;
 }
 
-typedef LONG(WINAPI *QuerySystemInformationProc)(ULONG, void *, ULONG, ULONG *);
-
-// Threads and handles of the program as the Wine server counts them.
-static bool ReadWineCounts(DWORD processId, ULONG *threads, ULONG *handles)
-{
-    QuerySystemInformationProc query = (QuerySystemInformationProc)(void *)GetProcAddress(
-        GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation");
-    if (!query)
-        return false;
-    std::vector<BYTE> buffer(1 << 20);
-    ULONG size = 0;
-    if (query(SystemProcessInformation, buffer.data(), (ULONG)buffer.size(), &size) != 0)
-        return false;
-    for (size_t at = 0;;) {
-        const SYSTEM_PROCESS_INFORMATION *p =
-            (const SYSTEM_PROCESS_INFORMATION *)(buffer.data() + at);
-        if ((DWORD)(ULONG_PTR)p->UniqueProcessId == processId) {
-            *threads = p->NumberOfThreads;
-            *handles = p->HandleCount;
-            return true;
-        }
-        if (!p->NextEntryOffset)
-            return false;
-        at += p->NextEntryOffset;
-    }
-}
-
 static ResourceSample SampleResources()
 {
     ResourceSample sample;

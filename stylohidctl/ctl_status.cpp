@@ -10,7 +10,7 @@
 #include "settings/stored_values.h"
 #include "shared/run_command.h"
 
-enum ValueKind { KIND_MODE, KIND_ORIENTATION, KIND_NUMBER, KIND_AREA, KIND_BUTTON };
+enum ValueKind { KIND_MODE, KIND_ORIENTATION, KIND_NUMBER, KIND_AREA, KIND_BUTTON, KIND_RECONNECT };
 
 // How each stored value is shown, by StoredValueIndex.
 struct StatusRow {
@@ -58,18 +58,26 @@ static void DescribeNumber(ValueKind kind, DWORD number, char *text, int size)
                  (unsigned long)number);
         break;
     }
+    case KIND_RECONNECT:
+        snprintf(text, size, "%s (%lu)",
+                 number ? "keep running and wait for it" : "the program ends",
+                 (unsigned long)number);
+        break;
     case KIND_NUMBER:
         snprintf(text, size, "%lu", (unsigned long)number);
         break;
     }
 }
 
-static void PrintValue(HKEY key, int value)
+// One stored REG_DWORD in words, under its label.
+static void PrintValue(HKEY key, const StatusRow &row, const char *name)
 {
-    const StatusRow &row = StatusRows[value];
-    const char *name = StoredValues[value].Name;
     DWORD type = 0, size = 0;
     LONG status = RegQueryValueExA(key, name, NULL, &type, NULL, &size);
+    if (status == ERROR_FILE_NOT_FOUND && row.Kind == KIND_RECONNECT) {
+        printf("%s: the program ends (%s missing)\n", row.Label, name);
+        return;
+    }
     if (status == ERROR_FILE_NOT_FOUND) {
         printf("%s: missing (%s)\n", row.Label, name);
         return;
@@ -82,7 +90,7 @@ static void PrintValue(HKEY key, int value)
     }
     DWORD number = 0;
     DWORD numberSize = sizeof number;
-    if (type != StoredValues[value].Type || size != sizeof number ||
+    if (type != REG_DWORD || size != sizeof number ||
         RegQueryValueExA(key, name, NULL, NULL, (BYTE *)&number,
                          &numberSize) != ERROR_SUCCESS) {
         printf("%s: not a REG_DWORD (%s is %s, %lu bytes)\n", row.Label,
@@ -128,7 +136,9 @@ int RunStatus(int argc, char **argv)
         return ReportFailure(EXIT_FAILED, "could not open the settings key", (DWORD)status);
     printf("Settings: HKEY_LOCAL_MACHINE\\%s\n", SETTINGS_KEY_PATH);
     for (int value = 0; value < STORED_VALUE_COUNT; value++)
-        PrintValue(key, value);
+        PrintValue(key, StatusRows[value], StoredValues[value].Name);
+    static const StatusRow reconnect = {"Tablet unplugged", KIND_RECONNECT};
+    PrintValue(key, reconnect, VALUE_RECONNECT);
     PrintScreenChoice(key);
     RegCloseKey(key);
     return EXIT_DONE;

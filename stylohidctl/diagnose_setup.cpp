@@ -59,6 +59,21 @@ static void FindProgramCopies(ProgramCopies *copies)
     CloseHandle(snapshot);
 }
 
+// The stored Reconnect value asks the program to stay while the tablet is away.
+static bool ReconnectStored()
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH, 0, KEY_QUERY_VALUE, &key) !=
+        ERROR_SUCCESS)
+        return false;
+    DWORD type = 0, number = 0, size = sizeof number;
+    bool set = RegQueryValueExA(key, VALUE_RECONNECT, NULL, &type, (BYTE *)&number,
+                                &size) == ERROR_SUCCESS &&
+               type == REG_DWORD && size == sizeof number && number != 0;
+    RegCloseKey(key);
+    return set;
+}
+
 bool CheckProgramRunning()
 {
     const char *label = "Program";
@@ -69,7 +84,14 @@ bool CheckProgramRunning()
         return PrintCheck(label, false,
                           "%s is not running. Log off and on (it starts at every "
                           "logon) or start it from its folder; its icon appears "
-                          "once it has found the tablet.", PROGRAM_FILE_NAME);
+                          "once it has found the tablet. %s", PROGRAM_FILE_NAME,
+                          ReconnectStored()
+                              ? "It is set to keep running while the tablet is "
+                                "unplugged, so it was closed, or did not find the "
+                                "tablet within four minutes of its start."
+                              : "It ends when the tablet is unplugged; to keep it "
+                                "running, tick \"Keep running while the tablet is "
+                                "unplugged\" in the control panel.");
     RunningProgram program;
     bool windowFound = FindRunningProgram(&program);
     DWORD first = windowFound ? program.ProcessId : copies.ProcessIds[0];

@@ -172,6 +172,12 @@ bool SetTabletUnplugged(bool unplugged)
     return SendTest(IOCTL_VTABLET_UNPLUG, &value, sizeof value);
 }
 
+bool SetTabletAsleep(bool asleep)
+{
+    DWORD value = asleep ? VTABLET_UNPLUG_ASLEEP : 0;
+    return SendTest(IOCTL_VTABLET_UNPLUG, &value, sizeof value);
+}
+
 bool PlugHidTablet(const VTabletDeviceSpec *spec)
 {
     return SendControl(VTABLET_BUS_PATH, IOCTL_VTABLET_BUS_PLUG, spec,

@@ -32,6 +32,8 @@ unsigned ReadRequestLog(unsigned first, VTabletLogEntry *entries, unsigned max);
 bool SetRequestFailure(DWORD code, DWORD skip, DWORD count, DWORD status);
 bool RefuseTabletOpen(bool refuse);
 bool SetTabletUnplugged(bool unplugged);
+// As SetTabletUnplugged, but the armed event is not signalled (a sleep).
+bool SetTabletAsleep(bool asleep);
 
 bool PlugHidTablet(const VTabletDeviceSpec *spec);
 bool UnplugHidTablet(DWORD serial);

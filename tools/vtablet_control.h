@@ -36,9 +36,13 @@
 /* in: u32 first sequence number wanted; out: VTabletLogEntry array, the
    entries from that number on that still are in the log, oldest first. */
 #define IOCTL_VTABLET_READ_LOG       TABLET_CTL_CODE(0x905)
-/* in: u32, 1: the tablet is gone: the armed event is signalled and every
-   later request and open of "\\.\USBTablet" fails; 0: back again. */
+/* in: u32, VTABLET_UNPLUG_GONE: the tablet is gone: the armed event is
+   signalled and every later request and open of "\\.\USBTablet" fails;
+   VTABLET_UNPLUG_ASLEEP: the same without the signal, as a driver that lost
+   the tablet in a sleep (the caller waits on); 0: back again. */
 #define IOCTL_VTABLET_UNPLUG         TABLET_CTL_CODE(0x906)
+#define VTABLET_UNPLUG_GONE   1u
+#define VTABLET_UNPLUG_ASLEEP 2u
 
 /* in: u32 first packet number; out: VTabletStamp array, the packets queued
    from that number on whose stamps still are kept, oldest first.  Packets

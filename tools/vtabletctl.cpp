@@ -29,7 +29,8 @@ static const char Usage[] =
     "  button 1|2 [X Y]          queue a press and a release of a pen button\n"
     "  fail CODE SKIP COUNT [STATUS]     fail requests of CODE (COUNT -1: all)\n"
     "  refuse 0|1                refuse opens of \\\\.\\USBTablet\n"
-    "  unplug-driver 0|1         the control device loses (1) or regains the tablet\n"
+    "  unplug-driver 0|1|2       the control device loses (1) or regains the tablet;\n"
+    "                            2: loses it without waking the program, as in a sleep\n"
     "  plug SERIAL [VID PID XMAX YMAX [noxy]]   plug a HID tablet\n"
     "  unplug SERIAL|all         unplug HID tablets\n"
     "  count                     number of plugged HID tablets\n"
@@ -288,7 +289,9 @@ int main(int argc, char **argv)
     if (!strcmp(command, "refuse") && argc > 2)
         return RefuseTabletOpen(Number(argv[2]) != 0) ? 0 : Fail("refuse");
     if (!strcmp(command, "unplug-driver") && argc > 2)
-        return SetTabletUnplugged(Number(argv[2]) != 0) ? 0 : Fail("unplug-driver");
+        return (Number(argv[2]) == 2 ? SetTabletAsleep(true)
+                                     : SetTabletUnplugged(Number(argv[2]) != 0))
+                   ? 0 : Fail("unplug-driver");
     if (!strcmp(command, "plug"))
         return Plug(argc, argv);
     if (!strcmp(command, "unplug") && argc > 2)

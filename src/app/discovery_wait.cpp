@@ -2,14 +2,12 @@
 #include "app/app_state.h"
 #include "app/main_window.h"
 #include "app/startup.h"
+#include "app/reconnect.h"
 #include "device/hid_probe.h"
 #include "device/packet_reader.h"
 #include "os/os.h"
 #include "res/resource.h"
 #include "ui/tray_icon.h"
-
-// The reader's initial stack commitment; the reserve stays the program's.
-#define READER_STACK_COMMIT 1024
 
 void WaitForTablet(HWND mainWindow)
 {
@@ -38,10 +36,8 @@ void WaitForTablet(HWND mainWindow)
     // The icon first: a refused add arms its retry and the start goes on.
     AddTrayIcon(mainWindow, TRAY_ICON_ID,
                 LoadIconA(App.Instance, MAKEINTRESOURCEA(IDI_TABLET)), TRAY_TIP);
-    App.ReaderThread = CreateThread(NULL, READER_STACK_COMMIT, PacketReaderMain,
-                                    NULL, 0, NULL);
-    if (App.ReaderThread)
-        SetThreadPriority(App.ReaderThread, THREAD_PRIORITY_TIME_CRITICAL);
+    StartPacketReader();
+    WatchTablet(mainWindow);
 }
 
 void DrainMessages()

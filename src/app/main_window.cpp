@@ -3,6 +3,7 @@
 #include "app/app_state.h"
 #include "app/discovery_wait.h"
 #include "app/main_window.h"
+#include "app/reconnect.h"
 #include "device/packet_reader.h"
 #include "device/packet_ring.h"
 #include "input/packet_translation.h"
@@ -29,6 +30,7 @@ void ShutDownProgram()
         return;
     SaveSettingsOnce();
     StopPacketReader();
+    StopWatchingTablet(App.MainWindow);
     DeleteTrayIcon(App.MainWindow, TRAY_ICON_ID);
     PostQuitMessage(0);
 }
@@ -55,7 +57,22 @@ INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam,
         return HandleCommand(window, LOWORD(wParam));
 
     case WM_TIMER:
-        HandleTrayTimer(window, wParam);
+        if (wParam == RECONNECT_TIMER)
+            HandleReconnectTimer(window);
+        else
+            HandleTrayTimer(window, wParam);
+        return FALSE;
+
+    case WM_TABLET_CONNECTION:
+        HandleReaderConnection(window, wParam, lParam);
+        return FALSE;
+
+    case WM_DEVICECHANGE:
+        HandleDeviceChange(window, wParam, lParam);
+        return FALSE;
+
+    case WM_POWERBROADCAST:
+        HandlePowerBroadcast(window, wParam);
         return FALSE;
 
     case WM_TRAY_NOTIFY:

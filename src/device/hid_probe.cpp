@@ -7,6 +7,8 @@
 
 volatile LONG TabletFound;
 TabletExtentsState TabletExtents;
+// Whether the pass under way has seen the tablet.
+static bool SeenThisPass;
 
 #define HID_TABLE_START 8
 
@@ -28,6 +30,7 @@ struct HidDeviceTable {
 static void ExamineTablet(HidDeviceRecord *record)
 {
     InterlockedExchange(&TabletFound, 1);
+    SeenThisPass = true;
     if (OsHidGetCaps(record->Preparsed, &record->Caps) != HIDP_STATUS_SUCCESS)
         return;
     // An extent is written only when the report has that value.
@@ -84,6 +87,7 @@ static bool VisitForTablet(DWORD index, const char *path, void *context)
 
 bool ProbeTablet()
 {
+    SeenThisPass = false;
     HidDeviceTable table;
     table.Capacity = HID_TABLE_START;
     table.OutOfMemory = false;
@@ -93,4 +97,9 @@ bool ProbeTablet()
     bool listed = VisitHidInterfaces(VisitForTablet, &table, NULL);
     free(table.Records);
     return listed && !table.OutOfMemory && TabletFound != 0;
+}
+
+bool ProbeTabletPresent()
+{
+    return ProbeTablet() && SeenThisPass;
 }

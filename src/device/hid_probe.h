@@ -16,5 +16,7 @@ extern TabletExtentsState TabletExtents;
 
 // One pass over the HID interfaces; true once the tablet has been seen.
 bool ProbeTablet();
+// The same pass, true only when the tablet is among the devices now.
+bool ProbeTabletPresent();
 
 #endif

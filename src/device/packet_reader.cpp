@@ -23,12 +23,19 @@ void InitPacketReader()
     PacketReader.RunFlag = 0;
     PacketReader.StopRequested = 0;
     PacketReader.PacketEvent = NULL;
+    PacketReader.Running = 0;
+    PacketReader.Generation = 0;
     InitializeCriticalSection(&PacketReader.EventLock);
 }
 
+// The reader's last act.  Normally the program ends with its reader; with
+// the Reconnect setting it stays and waits for the tablet to come back.
 static void AskMainWindowToClose()
 {
-    SendMessageA(App.MainWindow, WM_CLOSE, 1, 0);
+    if (ReadReconnectSetting())
+        SendMessageA(App.MainWindow, WM_TABLET_CONNECTION, READER_ENDED, 0);
+    else
+        SendMessageA(App.MainWindow, WM_CLOSE, 1, 0);
 }
 
 // Publishes the event and sets RunFlag, unless a stop came while the start
@@ -82,8 +89,10 @@ static void RunPacketLoop(HANDLE event)
     packet.status = PEN_STATUS_IN_RANGE;
     while (PacketReader.RunFlag) {
         if (!ArmPacketEvent(event)) {
-            ShowStringMessage(App.MainWindow, IDS_CANNOT_START,
-                              IDS_ERROR_CAPTION, MB_ICONHAND);
+            // A program that waits for the tablet says nothing.
+            if (!ReadReconnectSetting())
+                ShowStringMessage(App.MainWindow, IDS_CANNOT_START,
+                                  IDS_ERROR_CAPTION, MB_ICONHAND);
             return;
         }
         // Arming may reset the event; a stop that signalled it before then
@@ -105,6 +114,7 @@ static void RunPacketLoop(HANDLE event)
 
 DWORD WINAPI PacketReaderMain(LPVOID)
 {
+    LONG generation = PacketReader.Generation;
     if (!OpenDriverChannel()) {
         AskMainWindowToClose();
         return 1;
@@ -129,6 +139,7 @@ DWORD WINAPI PacketReaderMain(LPVOID)
         return 1;
     }
     PublishPacketEvent(event);
+    PostMessageA(App.MainWindow, WM_TABLET_CONNECTION, READER_CONNECTED, generation);
     RunPacketLoop(event);
 
     ClosePacketEvent(event);
@@ -150,4 +161,20 @@ void StopPacketReader()
         CloseHandle(App.ReaderThread);
         App.ReaderThread = NULL;
     }
+}
+
+bool StartPacketReader()
+{
+    // The reader before this one has ended (its last message is handled),
+    // so nothing reads these while they are put back.
+    PacketReader.StopRequested = 0;
+    InterlockedExchange(&PacketReader.RunFlag, 0);
+    InterlockedIncrement(&PacketReader.Generation);
+    App.ReaderThread = CreateThread(NULL, READER_STACK_COMMIT, PacketReaderMain,
+                                    NULL, 0, NULL);
+    if (!App.ReaderThread)
+        return false;
+    InterlockedExchange(&PacketReader.Running, 1);
+    SetThreadPriority(App.ReaderThread, THREAD_PRIORITY_TIME_CRITICAL);
+    return true;
 }

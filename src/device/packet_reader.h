@@ -9,12 +9,16 @@
 // How long the stop waits for a driver request of the reader to end before
 // it gives up switching reporting off.
 #define STOP_CHANNEL_WAIT_MS 1000
+// The reader's initial stack commitment; the reserve stays the program's.
+#define READER_STACK_COMMIT 1024
 
 struct PacketReaderState {
     volatile LONG RunFlag;       // set when the reader's start is done
     volatile LONG StopRequested; // StopPacketReader has run
     HANDLE PacketEvent;          // published for StopPacketReader; NULL when none
     CRITICAL_SECTION EventLock;  // orders signalling against closing the event
+    volatile LONG Running;       // a reader was started and its end not yet handled
+    volatile LONG Generation;    // counts the readers started
 };
 
 extern PacketReaderState PacketReader;
@@ -24,6 +28,10 @@ void InitPacketReader();
 // Thread routine; returns 1 on every path.  Its last act is a synchronous
 // WM_CLOSE (wParam 1) to App.MainWindow.
 DWORD WINAPI PacketReaderMain(LPVOID);
+
+// UI thread: creates the reader thread at time-critical priority; the
+// handle goes to App.ReaderThread.  Only when no reader runs.
+bool StartPacketReader();
 
 // UI thread: reporting off, RunFlag cleared, event signalled, handle released.
 // Does not wait for the reader to end, nor longer than STOP_CHANNEL_WAIT_MS

@@ -33,6 +33,11 @@ BOOL OsSetupDiGetDeviceInterfaceDetail(HDEVINFO set,
                                        PSP_DEVICE_INTERFACE_DETAIL_DATA_A detail,
                                        DWORD detailSize, PDWORD requiredSize);
 BOOL OsSetupDiDestroyDeviceInfoList(HDEVINFO set);
+// Device-change notices for the HID interface class, delivered to the window
+// as WM_DEVICECHANGE.  Looked up at run time; NULL when the system has no
+// such notices or refuses them.
+HANDLE OsRegisterHidNotification(HWND window, const GUID *hidGuid);
+void OsUnregisterHidNotification(HANDLE notification);
 BOOLEAN OsHidGetPreparsedData(HANDLE device, PHIDP_PREPARSED_DATA *data);
 BOOLEAN OsHidFreePreparsedData(PHIDP_PREPARSED_DATA data);
 BOOLEAN OsHidGetAttributes(HANDLE device, PHIDD_ATTRIBUTES attributes);

@@ -1,6 +1,40 @@
 // The real OS boundary: every call goes straight to Windows.  The device
 // files and the HID enumeration are in os_win32_devices.cpp.
 #include "os/os.h"
+#include <dbt.h>
+
+// RegisterDeviceNotificationA is looked up, so that a system without it
+// still starts the program (which then probes on a timer instead).
+typedef HANDLE(WINAPI *RegisterNotificationProc)(HANDLE, LPVOID, DWORD);
+typedef BOOL(WINAPI *UnregisterNotificationProc)(HANDLE);
+
+static FARPROC User32Proc(const char *name)
+{
+    HMODULE user32 = GetModuleHandleA("USER32");
+    return user32 ? GetProcAddress(user32, name) : NULL;
+}
+
+HANDLE OsRegisterHidNotification(HWND window, const GUID *hidGuid)
+{
+    RegisterNotificationProc registerProc =
+        (RegisterNotificationProc)(void *)User32Proc("RegisterDeviceNotificationA");
+    if (!registerProc)
+        return NULL;
+    DEV_BROADCAST_DEVICEINTERFACE_A filter;
+    ZeroMemory(&filter, sizeof filter);
+    filter.dbcc_size = sizeof filter;
+    filter.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
+    filter.dbcc_classguid = *hidGuid;
+    return registerProc(window, &filter, DEVICE_NOTIFY_WINDOW_HANDLE);
+}
+
+void OsUnregisterHidNotification(HANDLE notification)
+{
+    UnregisterNotificationProc unregisterProc =
+        (UnregisterNotificationProc)(void *)User32Proc("UnregisterDeviceNotification");
+    if (notification && unregisterProc)
+        unregisterProc(notification);
+}
 
 LONG OsRegOpenKeyEx(HKEY root, LPCSTR path, REGSAM access, PHKEY key)
 {

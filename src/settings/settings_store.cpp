@@ -243,3 +243,14 @@ void ReloadButtonSettings()
     StoreButton2(&TabletSettings, buffer);
     UnlockSettings();
 }
+
+bool ReadReconnectSetting()
+{
+    HKEY key;
+    if (OsRegOpenKeyEx(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH, KEY_QUERY_VALUE, &key) !=
+        ERROR_SUCCESS)
+        return false;
+    StoredValue reconnect = ReadStoredValue(key, VALUE_RECONNECT);
+    OsRegCloseKey(key);
+    return reconnect.Present && reconnect.Number != 0;
+}

@@ -37,6 +37,9 @@ void ResetTabletSettings();
 void LoadSettings(volatile LONG *loaded = NULL);
 // Writes the ten values and a chosen Screen (once, at shutdown or at the end of the session).
 void SaveSettings();
+// Whether the stored Reconnect value asks the program to wait for a tablet
+// that went away (read afresh at each call; false when missing or 0).
+bool ReadReconnectSetting();
 // Reads the two pen-button values again, a missing one counting as 1.
 void ReloadButtonSettings();
 

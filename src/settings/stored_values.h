@@ -18,6 +18,10 @@
 #define VALUE_END_Y        "EndY"
 #define VALUE_BUTTON1      "Button1"      /* action code of pen button 1 (status 0x20) */
 #define VALUE_BUTTON2      "Button2"      /* action code of pen button 2 (status 0x40) */
+/* Not one of the ten the program saves: 0 or missing, the program ends when
+   the tablet goes away; any other number (the applet writes 1), it keeps
+   running and waits for the tablet to come back. */
+#define VALUE_RECONNECT    "Reconnect"
 
 /* The screen the pen covers in absolute mode, a REG_SZ: SCREEN_CHOICE_MAIN
    (also when missing, or when the named screen is gone), SCREEN_CHOICE_ALL

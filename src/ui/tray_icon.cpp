@@ -2,6 +2,7 @@
 #include <shellapi.h>
 #include "app/app_state.h"
 #include "app/main_window.h"
+#include "app/reconnect.h"
 #include "os/os.h"
 #include "res/resource.h"
 
@@ -47,6 +48,18 @@ BOOL DeleteTrayIcon(HWND owner, UINT id)
     return OsShellNotifyIcon(NIM_DELETE, &data);
 }
 
+BOOL ModifyTrayTip(HWND owner, UINT id, LPCSTR tip)
+{
+    NOTIFYICONDATAA data;
+    ZeroMemory(&data, sizeof data);
+    data.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    data.hWnd = owner;
+    data.uID = id;
+    data.uFlags = NIF_TIP;
+    lstrcpynA(data.szTip, tip, TRAY_TIP_FIELD);
+    return OsShellNotifyIcon(NIM_MODIFY, &data);
+}
+
 void HandleTrayTimer(HWND window, WPARAM timerId)
 {
     OsKillTimer(window, timerId);
@@ -55,7 +68,7 @@ void HandleTrayTimer(HWND window, WPARAM timerId)
     if (App.ShutdownStarted)
         return;
     AddTrayIcon(window, TRAY_ICON_ID,
-                LoadIconA(App.Instance, MAKEINTRESOURCEA(IDI_TABLET)), TRAY_TIP);
+                LoadIconA(App.Instance, MAKEINTRESOURCEA(IDI_TABLET)), CurrentTrayTip());
 }
 
 void HandleTrayNotify(HWND, WPARAM, LPARAM lParam)

@@ -14,6 +14,8 @@
 
 BOOL AddTrayIcon(HWND owner, UINT id, HICON icon, LPCSTR tip);
 BOOL DeleteTrayIcon(HWND owner, UINT id);
+// Changes the tip of the icon that is shown.
+BOOL ModifyTrayTip(HWND owner, UINT id, LPCSTR tip);
 
 // WM_TIMER: the retry of a refused add.
 void HandleTrayTimer(HWND window, WPARAM timerId);

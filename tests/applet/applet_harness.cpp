@@ -50,7 +50,7 @@ StoredNumbers ReadAllStored()
     static const char *const names[] = {
         VALUE_ABSOLUTE, VALUE_LANDSCAPE, VALUE_SENSITIVITY, VALUE_WORKING_AREA,
         VALUE_START_X, VALUE_START_Y, VALUE_END_X, VALUE_END_Y,
-        VALUE_BUTTON1, VALUE_BUTTON2
+        VALUE_BUTTON1, VALUE_BUTTON2, VALUE_RECONNECT
     };
     StoredNumbers numbers;
     for (const char *name : names) {

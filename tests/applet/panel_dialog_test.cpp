@@ -67,6 +67,7 @@ TEST_F(AppletTest, EveryControlShowsTheStoredValue)
         EXPECT_EQ("4000", ControlText(dialog, IDC_END_Y));
         EXPECT_TRUE(IsEnabled(dialog, IDC_START_X));
         EXPECT_TRUE(IsEnabled(dialog, IDC_END_Y));
+        EXPECT_FALSE(IsChecked(dialog, IDC_RECONNECT));  // Reconnect missing
         EXPECT_EQ("", ControlText(dialog, IDC_PANEL_MESSAGE));
     });
 }
@@ -76,8 +77,9 @@ TEST_F(AppletTest, TheOtherChoicesShowToo)
     PutAll({{VALUE_ABSOLUTE, 1}, {VALUE_LANDSCAPE, 0}, {VALUE_SENSITIVITY, 50},
             {VALUE_WORKING_AREA, 1}, {VALUE_START_X, 0}, {VALUE_START_Y, 0},
             {VALUE_END_X, 500}, {VALUE_END_Y, 600},
-            {VALUE_BUTTON1, 0}, {VALUE_BUTTON2, 13}});
+            {VALUE_BUTTON1, 0}, {VALUE_BUTTON2, 13}, {VALUE_RECONNECT, 1}});
     WithDialog([&](HWND dialog) {
+        EXPECT_TRUE(IsChecked(dialog, IDC_RECONNECT));
         EXPECT_TRUE(IsChecked(dialog, IDC_MODE_ABSOLUTE));
         EXPECT_FALSE(IsChecked(dialog, IDC_MODE_RELATIVE));
         EXPECT_TRUE(IsChecked(dialog, IDC_ORIENT_LANDSCAPE));
@@ -182,13 +184,14 @@ TEST_F(AppletTest, EveryOtherControlWritesItsValueInTheProgramsTerms)
         TypeText(dialog, IDC_START_Y, "20");
         TypeText(dialog, IDC_END_X, "65535");
         TypeText(dialog, IDC_END_Y, " 900 ");
+        ClickControl(dialog, IDC_RECONNECT);
         ClickControl(dialog, IDOK);
         EXPECT_FALSE(IsWindowVisible(dialog));
     });
     StoredNumbers expected = {
         {VALUE_ABSOLUTE, 0}, {VALUE_LANDSCAPE, 1}, {VALUE_WORKING_AREA, 0},
         {VALUE_START_X, 10}, {VALUE_START_Y, 20}, {VALUE_END_X, 65535},
-        {VALUE_END_Y, 900}, {VALUE_BUTTON2, 38},
+        {VALUE_END_Y, 900}, {VALUE_BUTTON2, 38}, {VALUE_RECONNECT, 1},
     };
     EXPECT_EQ(expected, ReadAllStored());
     EXPECT_EQ(1, ReloadsReceived);
@@ -647,9 +650,9 @@ TEST_F(AppletTest, TabVisitsEveryControlInReadingOrderAndKeysWorkAsInAnyDialog)
     WithDialog([&](HWND dialog) {
         const int order[] = {
             IDC_START_PROGRAM, IDC_MODE_RELATIVE, IDC_ORIENT_PORTRAIT, IDC_SENSITIVITY,
-            IDC_BUTTON1, IDC_BUTTON2, IDC_AREA_PART, IDC_START_X, IDC_START_Y,
-            IDC_END_X, IDC_END_Y, IDC_SCREEN, IDC_MATCH_SCREEN, IDC_DEFAULTS, IDOK,
-            IDCANCEL, IDC_APPLY,
+            IDC_BUTTON1, IDC_BUTTON2, IDC_RECONNECT, IDC_AREA_PART, IDC_START_X,
+            IDC_START_Y, IDC_END_X, IDC_END_Y, IDC_SCREEN, IDC_MATCH_SCREEN, IDC_DEFAULTS,
+            IDOK, IDCANCEL, IDC_APPLY,
             IDC_START_PROGRAM,
         };
         SendMessageA(dialog, WM_NEXTDLGCTL, (WPARAM)GetDlgItem(dialog, IDC_APPLY), TRUE);
@@ -668,7 +671,7 @@ TEST_F(AppletTest, TabVisitsEveryControlInReadingOrderAndKeysWorkAsInAnyDialog)
             if (amp && amp[1] && amp[1] != '&')
                 mnemonics[(char)tolower((unsigned char)amp[1])]++;
         }
-        EXPECT_EQ(18u, mnemonics.size());
+        EXPECT_EQ(19u, mnemonics.size());
         for (const auto &entry : mnemonics)
             EXPECT_EQ(1, entry.second) << "mnemonic " << entry.first;
         const struct { char Letter; int Id; } labels[] = {

@@ -410,3 +410,4 @@ void ClearSeenInput()
     Hooks.Keys.clear();
     LeaveCriticalSection(&Hooks.Lock);
 }
+

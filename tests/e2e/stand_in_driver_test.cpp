@@ -171,17 +171,29 @@ TEST_F(StandInDriver, RefusesOpensWhenToldAndCountsOpensAndCloses)
     EXPECT_EQ(state.Closes, 2u);
 }
 
-TEST_F(StandInDriver, UnplugSignalsTheEventAndFailsTheNextRead)
+// Gone: the armed event is signalled, as a driver that lost its tablet does;
+// asleep: nothing wakes the caller.  Either way the requests and opens fail
+// until the tablet is back.
+TEST_F(StandInDriver, UnplugOrSleepFailsRequestsAndOpensAndOnlyUnplugSignals)
 {
-    ASSERT_TRUE(Arm());
-    ASSERT_TRUE(SendValue(IOCTL_TABLET_ENABLE, 1));
-    ASSERT_TRUE(SetTabletUnplugged(true));
-    EXPECT_EQ(WaitForSingleObject(Event, 5000), (DWORD)WAIT_OBJECT_0);
-    PenPacket p;
-    EXPECT_FALSE(Send(IOCTL_TABLET_READ_PACKET, NULL, 0, &p, sizeof p));
-    HANDLE again = CreateFileA(TABLET_DEVICE_PATH, GENERIC_READ | GENERIC_WRITE,
-                               0, NULL, OPEN_EXISTING, 0, NULL);
-    EXPECT_EQ(again, INVALID_HANDLE_VALUE);
+    struct Case { bool Asleep; DWORD Wait; } cases[] = {
+        {false, (DWORD)WAIT_OBJECT_0}, {true, (DWORD)WAIT_TIMEOUT}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.Asleep ? "asleep" : "gone");
+        ASSERT_TRUE(Arm());
+        ASSERT_TRUE(SendValue(IOCTL_TABLET_ENABLE, 1));
+        ASSERT_TRUE(c.Asleep ? SetTabletAsleep(true) : SetTabletUnplugged(true));
+        EXPECT_EQ(WaitForSingleObject(Event, c.Asleep ? 300 : 5000), c.Wait);
+        PenPacket p;
+        EXPECT_FALSE(Send(IOCTL_TABLET_READ_PACKET, NULL, 0, &p, sizeof p));
+        EXPECT_FALSE(SendValue(IOCTL_TABLET_ENABLE, 1));
+        HANDLE again = CreateFileA(TABLET_DEVICE_PATH, GENERIC_READ | GENERIC_WRITE,
+                                   0, NULL, OPEN_EXISTING, 0, NULL);
+        EXPECT_EQ(again, INVALID_HANDLE_VALUE);
+        ASSERT_TRUE(SetTabletUnplugged(false));
+        EXPECT_TRUE(SendValue(IOCTL_TABLET_ENABLE, 1));
+        ResetEvent(Event);
+    }
 }
 
 }  // namespace

@@ -22,6 +22,22 @@ void ResetFakeHid()
     FakeHid.EnumIndices.clear();
     FakeHid.MostOpenAtEnum = FakeHid.MostPreparsedAtEnum = 0;
     FakeHid.ValueCapsOffered.clear();
+    FakeHid.OffersNotifications = false;
+    FakeHid.NotificationsHeld = 0;
+}
+
+HANDLE OsRegisterHidNotification(HWND, const GUID *)
+{
+    if (!FakeHid.OffersNotifications)
+        return NULL;
+    FakeHid.NotificationsHeld++;
+    return (HANDLE)(ULONG_PTR)0x5E71;
+}
+
+void OsUnregisterHidNotification(HANDLE notification)
+{
+    if (notification)
+        FakeHid.NotificationsHeld--;
 }
 
 FakeHidDevice MakeFakeHidDevice(USHORT vendor, USHORT product, LONG xMax, LONG yMax)

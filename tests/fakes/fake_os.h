@@ -162,6 +162,8 @@ struct FakeHidState {
     int MostOpenAtEnum;       // most device handles open at one enumeration call
     int MostPreparsedAtEnum;  // most preparsed data held at one enumeration call
     std::vector<USHORT> ValueCapsOffered;  // capsLength offered to each value-caps query
+    bool OffersNotifications;  // device-change notices can be registered
+    int NotificationsHeld;     // registered and not yet unregistered
 };
 
 extern FakeHidState FakeHid;

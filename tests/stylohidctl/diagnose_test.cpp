@@ -196,3 +196,30 @@ TEST_F(Diagnose, NamesTheOneBrokenPartOfTheSetUpAndExitsFourForIt)
     }
     EXPECT_FALSE(WaitForProgramEnd(Run, 0, NULL)) << "the program ended";
 }
+
+namespace {
+
+// With the program not running, the Program line says whether it ends when
+// the tablet is unplugged or was set to wait for it.
+TEST_F(Diagnose, ProgramNotRunningTellsWhatTheReconnectSettingDoes)
+{
+    struct Case { const char *Name; DWORD Reconnect; bool Store; const char *Says; };
+    const Case cases[] = {
+        {"missing", 0, false, "It ends when the tablet is unplugged; to keep it running, tick"},
+        {"0", 0, true, "It ends when the tablet is unplugged"},
+        {"1", 1, true, "It is set to keep running while the tablet is unplugged"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.Name);
+        DeleteSettingsKey();
+        if (c.Store)
+            WriteSetting(VALUE_RECONNECT, c.Reconnect);
+        ToolRun run = RunTool(BuildFolder() + "stylohidctl.exe", "diagnose");
+        ASSERT_TRUE(run.Ended);
+        std::string line = LineOf(run.Out, "Program");
+        EXPECT_EQ(Verdict(line), "PROBLEM") << run.Out;
+        EXPECT_NE(line.find(c.Says), std::string::npos) << line;
+    }
+}
+
+}  // namespace

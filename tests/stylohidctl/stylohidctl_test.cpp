@@ -86,6 +86,7 @@ TEST_F(Program, StylohidctlStatusTellsEveryStoredValue)
 {
     StoredSettings stored = {0, 1, 20, 1, 10, 20, 3000, 2000, 10, 300};
     WriteSettings(stored);
+    WriteSetting(VALUE_RECONNECT, 1);
     HKEY key;
     ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH, 0, KEY_SET_VALUE, &key),
               ERROR_SUCCESS);
@@ -109,6 +110,7 @@ TEST_F(Program, StylohidctlStatusTellsEveryStoredValue)
               "End Y: missing (EndY)\n"
               "Button 1: Ctrl+C (10)\n"
               "Button 2: does nothing (300)\n"
+              "Tablet unplugged: keep running and wait for it (1)\n"
               "Screen: main screen (Screen not set)\n");
 }
 

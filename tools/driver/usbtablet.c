@@ -409,8 +409,8 @@ static NTSTATUS DispatchTestControl(IRP *irp, IO_STACK_LOCATION *stack)
         if (inLength < sizeof(ULONG)) {
             status = STATUS_INVALID_PARAMETER;
         } else {
-            s->Unplugged = *(const ULONG *)buffer != 0;
-            if (s->Unplugged)
+            s->Unplugged = *(const ULONG *)buffer;
+            if (s->Unplugged == VTABLET_UNPLUG_GONE)
                 SignalEventLocked();
         }
         break;
