@@ -194,7 +194,7 @@ TEST(Package, InstallUpgradeDowngradeAndRemove)
     EXPECT_EQ(run, "\"" + program + "\"");
     EXPECT_NE(InstalledCtl("status").Out.find("Start at logon: " + run + "\n"),
               std::string::npos);
-    EXPECT_EQ(SettingsKeyAclProblem(), "");
+    EXPECT_EQ(SettingsKeySddl(), GrantedSettingsKeySddl);
     EXPECT_EQ(InstalledEntries(), std::vector<std::string>{PACKAGE_VERSION});
     EXPECT_FALSE(SameContent(program, BuildFolder() + "stylohid.exe"));  // stripped
     ASSERT_NO_FATAL_FAILURE(ExpectProgramWorking(0));
@@ -220,7 +220,7 @@ TEST(Package, InstallUpgradeDowngradeAndRemove)
     EXPECT_EQ(InstalledCtl("--version").Out, "stylohidctl " NEXT_VERSION "\n");
     // The newer build ships the program unstripped, as built here.
     EXPECT_TRUE(SameContent(program, BuildFolder() + "stylohid.exe"));
-    EXPECT_EQ(SettingsKeyAclProblem(), "");
+    EXPECT_EQ(SettingsKeySddl(), GrantedSettingsKeySddl);
     ASSERT_NO_FATAL_FAILURE(ExpectProgramWorking(pid));
 
     // The older package is refused and changes nothing.
@@ -261,7 +261,7 @@ TEST(Package, InstallUpgradeDowngradeAndRemove)
     EXPECT_TRUE(InstalledEntries().empty());
     EXPECT_EQ(StoredSetting(VALUE_LANDSCAPE), 0u);
     EXPECT_EQ(StoredSetting(VALUE_ABSOLUTE), 0u);
-    EXPECT_EQ(SettingsKeyAclProblem(), "");
+    EXPECT_EQ(SettingsKeySddl(), GrantedSettingsKeySddl);
 }
 
 }  // namespace
