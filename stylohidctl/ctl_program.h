@@ -13,4 +13,9 @@ struct RunningProgram {
 // True when the program runs; fills program.
 bool FindRunningProgram(RunningProgram *program);
 
+// The ids of the processes that run the program's file, in every session
+// (a window is found only on this desktop); up to max of them, the count
+// returned.
+int ListProgramProcesses(DWORD *processIds, int max);
+
 #endif

@@ -91,6 +91,12 @@ static bool SameValues(const SettingsKeyGuard &a, const SettingsKeyGuard &b)
     return true;
 }
 
+// Where Windows redirects a 32-bit program's writes to the settings key for
+// a user who may not write it.
+static const char VirtualStoreCopy[] =
+    "Software\\Classes\\VirtualStore\\MACHINE\\Software\\WOW6432Node\\VELLUM\\Tablet\\"
+    "CurrentVersion\\Settings";
+
 static const char *const CheckLabels[] = {"Tablet",   "Driver",      "Program",
                                           "Settings", "Logon start", "Applet"};
 
@@ -154,6 +160,16 @@ TEST_F(Diagnose, NamesTheOneBrokenPartOfTheSetUpAndExitsOneForIt)
         {"a value of the wrong type", [] { PutStoredText(VALUE_SENSITIVITY, "20"); },
          [] { WriteSetting(VALUE_SENSITIVITY, 20); }, "Settings",
          {"Sensitivity is REG_SZ", "stylohidctl close --wait"}},
+        {"a copy of the key in the user's VirtualStore",
+         [] {
+             HKEY key;
+             ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, VirtualStoreCopy, 0, NULL, 0,
+                                       KEY_SET_VALUE, NULL, &key, NULL), ERROR_SUCCESS);
+             RegCloseKey(key);
+         },
+         [] { RegDeleteKeyA(HKEY_CURRENT_USER, VirtualStoreCopy); }, "Settings",
+         {"HKCU\\Software\\Classes\\VirtualStore\\MACHINE\\Software\\WOW6432Node\\VELLUM",
+          "reg delete"}},
         {"no Run value", [] { DeleteRunValue(); },
          [] { SetRunValue(ProgramCommand()); }, "Logon start",
          {"does not start at logon", "\"" RUN_VALUE_NAME "\""}},
