@@ -172,7 +172,7 @@ bool CheckSettingsKey()
                           "delete \"%s\" /f", copy, SETTINGS_KEY_PATH, copy);
     HKEY key;
     LONG result = RegOpenKeyExA(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH, 0,
-                                KEY_QUERY_VALUE, &key);
+                                SETTINGS_READ_ACCESS, &key);
     if (result == ERROR_FILE_NOT_FOUND)
         return PrintCheck(label, true,
                           "none stored yet (no key HKLM\\%s): the program starts "

@@ -53,13 +53,17 @@ bool FileExists(const std::string &path)
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-// msiexec with a log beside the test; the time it took on standard output.
-DWORD Msiexec(const char *what, const std::string &arguments)
+// msiexec with a log beside the test, quiet unless ui says otherwise (/qr:
+// the reduced user interface of a user who opens the package); the time it
+// took on standard output.  Wine has no Restart Manager: the package closes
+// the program itself, as on Windows XP or with Restart Manager turned off.
+DWORD Msiexec(const char *what, const std::string &arguments, const char *ui = "/qn")
 {
     std::string log = BelowBuild("tests/package/") + what + ".log";
     DWORD start = GetTickCount();
     ToolRun run = RunTool(SystemFolder() + "msiexec.exe",
-                          arguments + " /qn /l*v \"" + log + "\"", 600000);
+                          arguments + " MSIRESTARTMANAGERCONTROL=Disable " + ui +
+                              " /l*v \"" + log + "\"", 600000);
     printf("[ timing ] %s: %.1f s (msiexec exit %lu)\n", what,
            (GetTickCount() - start) / 1000.0, (unsigned long)run.ExitCode);
     return run.Ended ? run.ExitCode : 0xDEAD;
@@ -124,6 +128,20 @@ DWORD RunningPid(std::string *image = NULL)
     return pid;
 }
 
+// Processes of the program's file, with or without a window yet.
+int ProgramProcesses()
+{
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    int count = 0;
+    PROCESSENTRY32 entry;
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot, &entry); more;
+         more = Process32Next(snapshot, &entry))
+        count += _stricmp(entry.szExeFile, PROGRAM_FILE_NAME) == 0;
+    CloseHandle(snapshot);
+    return count;
+}
+
 bool ProcessEnded(DWORD pid)
 {
     HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
@@ -163,6 +181,21 @@ void ExpectProgramWorking(DWORD formerPid)
     }
 }
 
+// Starts a command line as the Run value's is started at logon.
+bool StartProcess(std::string command)
+{
+    STARTUPINFOA startup;
+    ZeroMemory(&startup, sizeof startup);
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process;
+    if (!CreateProcessA(NULL, &command[0], NULL, NULL, FALSE, 0, NULL, NULL, &startup,
+                        &process))
+        return false;
+    CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
+    return true;
+}
+
 DWORD StoredSetting(const char *name)
 {
     DWORD value = 0xDEADBEEF;
@@ -183,9 +216,10 @@ TEST(Package, InstallUpgradeDowngradeAndRemove)
     std::string tool = ProgramFolder() + "stylohidctl.exe";
     std::string applet = SystemFolder() + "penpanel.cpl";
 
-    // Install: files, Run value, the settings key one for all, the program
-    // started.
+    // A quiet install: files, Run value, the settings key one for all, and
+    // no program started (the Run value starts it at the next logon).
     ASSERT_EQ(Msiexec("install", "/i \"" + package + "\""), 0u);
+    EXPECT_EQ(ProgramProcesses(), 0) << "a quiet install started the program";
     EXPECT_TRUE(FileExists(program));
     EXPECT_TRUE(FileExists(tool));
     EXPECT_TRUE(FileExists(applet));
@@ -197,22 +231,36 @@ TEST(Package, InstallUpgradeDowngradeAndRemove)
     EXPECT_EQ(SettingsKeySddl(), GrantedSettingsKeySddl);
     EXPECT_EQ(InstalledEntries(), std::vector<std::string>{PACKAGE_VERSION});
     EXPECT_FALSE(SameContent(program, BuildFolder() + "stylohid.exe"));  // stripped
+
+    // The same version rebuilt, opened by a user: one entry, and the
+    // program started for him once the installation is done.
+    ASSERT_EQ(Msiexec("reinstall-rebuilt", "/i \"" + rebuilt + "\"", "/qr"), 0u);
+    EXPECT_EQ(InstalledEntries(), std::vector<std::string>{PACKAGE_VERSION});
     ASSERT_NO_FATAL_FAILURE(ExpectProgramWorking(0));
 
-    // A change through the tool, then the same version rebuilt: the old
-    // program closed first and its change saved, one entry.
+    // An upgrade that fails late (a planted failing step after the files):
+    // the running program was closed with its change saved, and the old
+    // version stays installed with its files, Run value and key.
     DWORD pid = RunningPid();
     ASSERT_EQ(InstalledCtl("relative").ExitCode, 0u);
-    ASSERT_EQ(Msiexec("reinstall-rebuilt", "/i \"" + rebuilt + "\""), 0u);
+    EXPECT_EQ(Msiexec("upgrade-failing", "/i \"" + BelowBuild(PLANTED_PACKAGE_FILE) + "\""),
+              (DWORD)ERROR_INSTALL_FAILURE);
     EXPECT_TRUE(ProcessEnded(pid));
     EXPECT_EQ(StoredSetting(VALUE_ABSOLUTE), 0u);
     EXPECT_EQ(InstalledEntries(), std::vector<std::string>{PACKAGE_VERSION});
+    EXPECT_EQ(InstalledCtl("--version").Out, "stylohidctl " PACKAGE_VERSION "\n");
+    EXPECT_TRUE(ReadString(RUN_KEY_PATH, RUN_VALUE_NAME, &run));
+    EXPECT_EQ(SettingsKeySddl(), GrantedSettingsKeySddl);
+    // Started again as the next logon would start it.
+    ASSERT_TRUE(StartProcess(run));
     ASSERT_NO_FATAL_FAILURE(ExpectProgramWorking(pid));
 
-    // Upgrade to a newer build: likewise, and the new files in place.
+    // Upgrade to a newer build, opened by a user: the old program closed
+    // first and its change saved, the new files in place, the program
+    // started again.
     pid = RunningPid();
     ASSERT_EQ(InstalledCtl("portrait").ExitCode, 0u);
-    ASSERT_EQ(Msiexec("upgrade", "/i \"" + next + "\""), 0u);
+    ASSERT_EQ(Msiexec("upgrade", "/i \"" + next + "\"", "/qr"), 0u);
     EXPECT_TRUE(ProcessEnded(pid));
     EXPECT_EQ(StoredSetting(VALUE_LANDSCAPE), 1u);
     EXPECT_EQ(StoredSetting(VALUE_ABSOLUTE), 0u);
