@@ -2,22 +2,17 @@
 # Runs the package tests (package_tests.exe) in a Wine prefix made afresh,
 # with a Wine server and X server of its own, so that nothing of the other
 # tests' prefix (the applet copied there, settings, drivers) is found.
-# First makes a rebuild of the package with the same version, and a copy of
-# the newer package that fails late.
+# First makes a rebuild of the package with the same version.
 #
-#   tests/package/run-in-fresh-prefix.sh BUILD_DIR ARCH VERSION NEXT_PACKAGE
+#   tests/package/run-in-fresh-prefix.sh BUILD_DIR ARCH VERSION
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/../.." && pwd)"
 export BUILD_DIR="$1"
-arch="$2" version="$3" next_msi="$4"
+arch="$2" version="$3"
 source "$ROOT/scripts/wine-arch.sh"
 
 bash "$ROOT/scripts/package.sh" --from "$BUILD_DIR" --arch "$arch" --version "$version" \
     --out "$BUILD_DIR/tests/package/stylohid-rebuilt.msi"
-# The newer package with a step that fails after its files are in place.
-bash "$ROOT/scripts/plant-failure.sh" \
-    "$next_msi" \
-    "$BUILD_DIR/tests/package/stylohid-planted.msi"
 
 export WINEPREFIX="$BUILD_DIR/package-prefix"
 "$WINESERVER" -k >/dev/null 2>&1 || true
