@@ -16,9 +16,10 @@
 
 // Owner Administrators.  Protected access list on the key alone (nothing
 // inherited by subkeys): full control for Administrators and SYSTEM; for
-// Users query value, set value, notify and read control (0x20013).
+// Users query value (CC), set value (DC), notify (RP) and read control (RC):
+// KEY_QUERY_VALUE | KEY_SET_VALUE | KEY_NOTIFY | READ_CONTROL, 0x20013.
 static const char SETTINGS_KEY_SDDL[] =
-    "O:BAD:P(A;;KA;;;BA)(A;;KA;;;SY)(A;;0x20013;;;BU)";
+    "O:BAD:P(A;;KA;;;BA)(A;;KA;;;SY)(A;;CCDCRPRC;;;BU)";
 
 // What grant-settings opens a key for once owner and access list are set.
 #define KEY_TREE_ACCESS (READ_CONTROL | DELETE | KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE)

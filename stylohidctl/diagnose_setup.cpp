@@ -167,7 +167,7 @@ bool CheckSettingsKey()
                           "you have a copy of the settings of your own, %s, "
                           "which Windows made for an older version of the "
                           "program; the program and the control panel use "
-                          "HKLM\%s and no longer see it. Check your settings "
+                          "HKLM\\%s and no longer see it. Check your settings "
                           "in the control panel, then delete the copy: reg "
                           "delete \"%s\" /f", copy, SETTINGS_KEY_PATH, copy);
     HKEY key;

@@ -93,6 +93,8 @@ no_rm='(VersionNT < 600 OR MSIRESTARTMANAGERCONTROL~="Disable" OR MSIRESTARTMANA
     fail "CloseRunningForRemoval's condition is $(condition_of CloseRunningForRemoval "$sequence")"
 [ "$(condition_of GrantSettings "$sequence")" = 'NOT (REMOVE~="ALL")' ] ||
     fail "GrantSettings runs on removal"
+[ "$(property REINSTALLMODE)" = emus ] ||
+    fail "REINSTALLMODE is \"$(property REINSTALLMODE)\": an upgrade would keep the program's file of the same version"
 [ "$(property MSIRMSHUTDOWN)" = 2 ] ||
     fail "MSIRMSHUTDOWN is \"$(property MSIRMSHUTDOWN)\", not 2 (close and restart what registered for restart)"
 # The program is started only from the user interface, after the

@@ -78,7 +78,8 @@ ToolRun RunTool(const std::string &exe, const std::string &arguments, DWORD time
     return run;
 }
 
-const char GrantedSettingsKeySddl[] = "O:BAD:P(A;;KA;;;BA)(A;;KA;;;SY)(A;;0x20013;;;BU)";
+// CCDCRPRC: KEY_QUERY_VALUE, KEY_SET_VALUE, KEY_NOTIFY, READ_CONTROL.
+const char GrantedSettingsKeySddl[] = "O:BAD:P(A;;KA;;;BA)(A;;KA;;;SY)(A;;CCDCRPRC;;;BU)";
 
 std::string KeySddl(HKEY root, const char *path, DWORD options)
 {

@@ -91,11 +91,11 @@ static bool SameValues(const SettingsKeyGuard &a, const SettingsKeyGuard &b)
     return true;
 }
 
-// Where Windows redirects a 32-bit program's writes to the settings key for
-// a user who may not write it.
+// Where Windows redirects a program's writes to the settings key for a user
+// who may not write it (a 32-bit program's on 64-bit Windows go below
+// WOW6432Node).
 static const char VirtualStoreCopy[] =
-    "Software\\Classes\\VirtualStore\\MACHINE\\Software\\WOW6432Node\\VELLUM\\Tablet\\"
-    "CurrentVersion\\Settings";
+    "Software\\Classes\\VirtualStore\\MACHINE\\" SETTINGS_KEY_PATH;
 
 static const char *const CheckLabels[] = {"Tablet",   "Driver",      "Program",
                                           "Settings", "Logon start", "Applet"};
@@ -117,6 +117,7 @@ struct Diagnose : Program {
     void SetUp() override
     {
         Program::SetUp();
+        RegDeleteKeyA(HKEY_CURRENT_USER, VirtualStoreCopy);
         HadRunValue = ReadRunValue(&OldRunValue);
         SetRunValue(ProgramCommand());
         WriteSettings({1, 0, 20, 1, 0, 0, 0, 0, 2, 1});
@@ -124,6 +125,7 @@ struct Diagnose : Program {
     void TearDown() override
     {
         RefuseTabletOpen(false);
+        RegDeleteKeyA(HKEY_CURRENT_USER, VirtualStoreCopy);
         if (HadRunValue)
             SetRunValue(OldRunValue);
         else
@@ -168,7 +170,7 @@ TEST_F(Diagnose, NamesTheOneBrokenPartOfTheSetUpAndExitsOneForIt)
              RegCloseKey(key);
          },
          [] { RegDeleteKeyA(HKEY_CURRENT_USER, VirtualStoreCopy); }, "Settings",
-         {"HKCU\\Software\\Classes\\VirtualStore\\MACHINE\\Software\\WOW6432Node\\VELLUM",
+         {"HKCU\\Software\\Classes\\VirtualStore\\MACHINE\\Software\\VELLUM",
           "reg delete"}},
         {"no Run value", [] { DeleteRunValue(); },
          [] { SetRunValue(ProgramCommand()); }, "Logon start",
