@@ -19,7 +19,7 @@ static LONG OpenKeyForWrite(HKEY *key)
 {
     return RegCreateKeyExA(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH, 0, NULL,
                            REG_OPTION_NON_VOLATILE,
-                           KEY_SET_VALUE | KEY_QUERY_VALUE, NULL, key, NULL);
+                           SETTINGS_WRITE_ACCESS | SETTINGS_READ_ACCESS, NULL, key, NULL);
 }
 
 static LONG SetDword(HKEY key, const char *name, DWORD number)
@@ -40,7 +40,7 @@ void ReadStoredSettings(StoredSettings *stored)
 {
     ZeroMemory(stored, sizeof *stored);
     HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH, 0, KEY_QUERY_VALUE,
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH, 0, SETTINGS_READ_ACCESS,
                       &key) != ERROR_SUCCESS)
         return;
     for (int value = 0; value < PANEL_VALUE_COUNT; value++) {

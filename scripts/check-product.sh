@@ -6,8 +6,11 @@
 #   console        stylohidctl.exe: console subsystem;
 #   applet         penpanel.cpl: a DLL whose one export is CPlApplet by its
 #                  plain name (control.exe looks it up so), nothing else.
-# With a third argument, the file's version resource must name that version
-# (see the end).
+# Executables must import nothing Windows XP lacks that is known to be used
+# (such calls are looked up at run time), and carry an application manifest,
+# read back by scripts/check-manifest.py: asInvoker, Vista to 11, and
+# per-monitor DPI aware for the GUI program.  With a third argument, the
+# file's version resource must name that version (see the end).
 #
 #   scripts/check-product.sh FILE [gui|console|applet] [VERSION]
 set -euo pipefail
@@ -38,6 +41,14 @@ applet)
     label="GUI, stack reserve 1 MB"
     ;;
 esac
+for vista_only in RegisterApplicationRestart; do
+    ! grep -qw "$vista_only" <<<"$dump" || fail "imports $vista_only, which Windows XP lacks"
+done
+manifest=""
+if [ "$kind" != applet ]; then
+    manifest=$(python3 "$(dirname "$0")/check-manifest.py" "$file" \
+        $([ "$kind" = console ] || echo --per-monitor-dpi)) || fail "${manifest#FAIL: }"
+fi
 allowed="^(kernel32|user32|gdi32|advapi32|shell32|comctl32|setupapi|hid|msvcrt)\.dll$"
 while read -r dll; do
     grep -qiE "$allowed" <<<"$dll" || fail "imports $dll"
@@ -64,4 +75,5 @@ if [ -n "$version" ]; then
     fi
     label="$label, version $version \"$description\""
 fi
+[ -z "$manifest" ] || echo "${manifest#*: }"
 echo "$file: PE32 i386 $label, imports: $(grep 'DLL Name:' <<<"$dump" | awk '{print $3}' | tr '\n' ' ')"

@@ -158,8 +158,11 @@ if grep -v "custom_action_add: assertion 'Source != NULL' failed" "$work/wixl.lo
 fi
 
 # Type 2: an exe from the Binary table, run at once with its exit code
-# checked, so that a program that does not end stops the installation.
+# checked, so that a program that does not end stops the installation; 66
+# (2 + 64) the same with its exit code ignored, so that nothing makes a
+# removal impossible.
 msibuild "$msi" -q "INSERT INTO \`CustomAction\` (\`Action\`, \`Type\`, \`Source\`, \`Target\`) VALUES ('CloseRunning', 2, 'CtlBinary', 'close --wait 30')"
+msibuild "$msi" -q "INSERT INTO \`CustomAction\` (\`Action\`, \`Type\`, \`Source\`, \`Target\`) VALUES ('CloseRunningForRemoval', 66, 'CtlBinary', 'close --wait 30')"
 # 512: VersionMax inclusive, so that a rebuild of this version replaces the
 # old one.  (msibuild fails on UPDATE: the row is deleted and inserted.)
 upgrade_code=$(msiinfo export "$msi" Property | tr -d '\r' | awk '$1 == "UpgradeCode" { print $2 }')

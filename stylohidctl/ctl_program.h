@@ -18,4 +18,9 @@ bool FindRunningProgram(RunningProgram *program);
 bool SendToProgram(const RunningProgram &program, UINT message, WPARAM wParam,
                    DWORD *error);
 
+// The ids of the processes that run the program's file, in every session
+// (a window is found only on this desktop); up to max of them, the count
+// returned.
+int ListProgramProcesses(DWORD *processIds, int max);
+
 #endif

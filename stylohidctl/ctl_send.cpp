@@ -129,6 +129,45 @@ static bool WaitForEnd(HANDLE process, HWND window, DWORD seconds)
     return true;
 }
 
+// Up to this many copies without a window here are waited for.
+#define UNREACHABLE_COPIES_MAX 8
+
+// No window here: done only when no copy of the program runs at all, or,
+// with --wait, when every copy ends in time.  A copy in another session or
+// on another desktop (the installer run as SYSTEM, another user logged on)
+// cannot be asked to close from here, and a file it holds stays locked:
+// that is a failure, never "not running".
+static int CloseUnreachable(bool wait, DWORD seconds)
+{
+    DWORD ids[UNREACHABLE_COPIES_MAX];
+    int count = ListProgramProcesses(ids, UNREACHABLE_COPIES_MAX);
+    if (count == 0) {
+        printf("stylohid is not running\n");
+        return EXIT_DONE;
+    }
+    HANDLE processes[UNREACHABLE_COPIES_MAX];
+    int opened = 0;
+    for (int i = 0; wait && i < count; i++)
+        if ((processes[opened] = OpenProcess(SYNCHRONIZE, FALSE, ids[i])) != NULL)
+            opened++;
+    bool ended = wait && opened == count &&
+                 WaitForMultipleObjects(opened, processes, TRUE, seconds * 1000) ==
+                     WAIT_OBJECT_0;
+    for (int i = 0; i < opened; i++)
+        CloseHandle(processes[i]);
+    if (ended) {
+        printf("stylohid has ended\n");
+        return EXIT_DONE;
+    }
+    char text[256];
+    _snprintf(text, sizeof text,
+              "stylohid runs (process %lu) where this command cannot reach it: in "
+              "another session or on another desktop. Close it there, or log that "
+              "user off", (unsigned long)ids[0]);
+    text[sizeof text - 1] = '\0';
+    return ReportProblem(EXIT_FAILED, text);
+}
+
 int RunClose(int argc, char **argv)
 {
     bool wait;
@@ -136,10 +175,8 @@ int RunClose(int argc, char **argv)
     if (!ParseCloseArguments(argc, argv, &wait, &seconds))
         return ReportUsage("usage: close [--wait SECONDS], SECONDS 0 to 86400");
     RunningProgram program;
-    if (!FindRunningProgram(&program)) {
-        printf("stylohid is not running\n");
-        return EXIT_DONE;
-    }
+    if (!FindRunningProgram(&program))
+        return CloseUnreachable(wait, seconds);
     // Opened before it is asked to end, so that its end cannot be missed.
     HANDLE process = wait ? OpenProcess(SYNCHRONIZE, FALSE, program.ProcessId) : NULL;
     DWORD error = 0;

@@ -126,7 +126,7 @@ int RunStatus(int argc, char **argv)
 
     HKEY key;
     LONG status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH, 0,
-                                KEY_QUERY_VALUE, &key);
+                                SETTINGS_READ_ACCESS, &key);
     if (status == ERROR_FILE_NOT_FOUND) {
         printf("Settings: none stored (HKEY_LOCAL_MACHINE\\%s is missing)\n",
                SETTINGS_KEY_PATH);

@@ -1,7 +1,6 @@
 // diagnose: the running program, its settings key, its start at logon and
 // its control-panel applet.
 #include <windows.h>
-#include <tlhelp32.h>
 #include <stdio.h>
 #include <string.h>
 
@@ -47,16 +46,10 @@ static BOOL CALLBACK CollectProgramWindow(HWND window, LPARAM data)
 static void FindProgramCopies(ProgramCopies *copies)
 {
     EnumWindows(CollectProgramWindow, (LPARAM)copies);
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE)
-        return;
-    PROCESSENTRY32 entry;
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Process32First(snapshot, &entry); more;
-         more = Process32Next(snapshot, &entry))
-        if (lstrcmpiA(entry.szExeFile, PROGRAM_FILE_NAME) == 0)
-            AddProgramCopy(copies, entry.th32ProcessID);
-    CloseHandle(snapshot);
+    DWORD processIds[PROGRAM_COPIES_MAX];
+    int count = ListProgramProcesses(processIds, PROGRAM_COPIES_MAX);
+    for (int i = 0; i < count; i++)
+        AddProgramCopy(copies, processIds[i]);
 }
 
 // The stored Reconnect value asks the program to stay while the tablet is away.
@@ -134,10 +127,11 @@ static void DescribeType(DWORD type, DWORD size, char *text, size_t textSize)
 
 // On Windows Vista and later a 32-bit program without a manifest, run by a
 // user who may not write the key, has its opens and writes quietly
-// redirected to a copy of the key of his own.  That is what the program
-// meets; this check must see the key itself, so it turns the redirection
-// off for its own process (nothing outside it changes; on older Windows
-// there is none and the call fails harmlessly).
+// redirected to a copy of the key of his own.  The product's programs carry
+// manifests that turn this off; a tool started some other way must still see
+// the key itself, so it turns the redirection off for its own process
+// (nothing outside it changes; on older Windows there is none and the call
+// fails harmlessly).
 static void StopRegistryRedirection()
 {
     HANDLE token;
@@ -153,14 +147,45 @@ static void StopRegistryRedirection()
     CloseHandle(token);
 }
 
+// Where that redirection kept the user's copy: below the user's VirtualStore,
+// in the 64-bit view or, for a 32-bit program on 64-bit Windows, in the
+// WOW6432Node one.  True with path set when such a copy is there.
+static bool FindVirtualStoreCopy(char *path, size_t size)
+{
+    static const char store[] = "Software\\Classes\\VirtualStore\\MACHINE\\";
+    const char *below = SETTINGS_KEY_PATH + strlen("Software\\");
+    char candidates[2][MAX_PATH];
+    snprintf(candidates[0], MAX_PATH, "%s%s", store, SETTINGS_KEY_PATH);
+    snprintf(candidates[1], MAX_PATH, "%sSoftware\\WOW6432Node\\%s", store, below);
+    for (const char *candidate : candidates) {
+        HKEY key;
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, candidate, 0, KEY_QUERY_VALUE, &key) ==
+            ERROR_SUCCESS) {
+            RegCloseKey(key);
+            snprintf(path, size, "HKCU\\%s", candidate);
+            return true;
+        }
+    }
+    return false;
+}
+
 bool CheckSettingsKey()
 {
     const char *label = "Settings";
     char reason[ERROR_TEXT_MAX];
     StopRegistryRedirection();
+    char copy[MAX_PATH + 8];
+    if (FindVirtualStoreCopy(copy, sizeof copy))
+        return PrintCheck(label, false,
+                          "you have a copy of the settings of your own, %s, "
+                          "which Windows made for an older version of the "
+                          "program; the program and the control panel use "
+                          "HKLM\\%s and no longer see it. Check your settings "
+                          "in the control panel, then delete the copy: reg "
+                          "delete \"%s\" /f", copy, SETTINGS_KEY_PATH, copy);
     HKEY key;
     LONG result = RegOpenKeyExA(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH, 0,
-                                KEY_QUERY_VALUE, &key);
+                                SETTINGS_READ_ACCESS, &key);
     if (result == ERROR_FILE_NOT_FOUND)
         return PrintCheck(label, true,
                           "none stored yet (no key HKLM\\%s): the program starts "
@@ -206,17 +231,17 @@ bool CheckSettingsKey()
              missing == 0 ? "" : missing == 1 ? " is missing" : " are missing");
     RegCloseKey(key);
 
-    // The program opens the key for all access; on Windows Vista and later a
-    // user who may not gets his settings kept apart from everyone else's.
+    // The program reads the key as it starts and sets its values as it
+    // ends: both for the user who runs this.
     result = RegOpenKeyExA(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH, 0,
-                           KEY_ALL_ACCESS, &key);
+                           SETTINGS_READ_ACCESS | SETTINGS_WRITE_ACCESS, &key);
     if (result != ERROR_SUCCESS) {
         DescribeReason((DWORD)result, reason, sizeof reason);
         return PrintCheck(label, false,
-                          "the program cannot open HKLM\\%s for you as it needs "
-                          "to (%s), so it keeps other settings than the control "
-                          "panel shows. An administrator runs stylohidctl "
-                          "grant-settings once.", SETTINGS_KEY_PATH, reason);
+                          "the program cannot read and set the values of "
+                          "HKLM\\%s for you (%s), so your changes are not kept. "
+                          "An administrator runs stylohidctl grant-settings "
+                          "once.", SETTINGS_KEY_PATH, reason);
     }
     RegCloseKey(key);
     if (stored == STORED_VALUE_COUNT)

@@ -98,8 +98,13 @@ INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam,
         return FALSE;
 
     case WM_ENDSESSION:
-        // No WM_CLOSE comes at log-off: keep what the user changed.
-        if (wParam)
+        // Restart Manager (Windows Installer replacing the program's file,
+        // in any session) asks the program itself to end: as on WM_CLOSE.
+        // At log-off no WM_CLOSE comes and the session's end ends the
+        // process: keep what the user changed.
+        if (wParam && (lParam & ENDSESSION_CLOSEAPP))
+            ShutDownProgram();
+        else if (wParam)
             SaveSettingsOnce();
         return FALSE;
     }

@@ -48,6 +48,22 @@ ATOM RegisterMainWindowClass(HINSTANCE instance)
     return registerEx(&wcx);
 }
 
+// Restart Manager starts the program again, in the same session, after it
+// closed it for an update; not after a crash, a hang or a restart of
+// Windows (the Run value starts it at logon).  Windows Vista and later: looked
+// up at run time so that the program still starts on XP.
+static void RegisterForRestart()
+{
+    typedef HRESULT(WINAPI * RegisterRestartProc)(PCWSTR, DWORD);
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    RegisterRestartProc registerRestart =
+        kernel ? (RegisterRestartProc)(void *)GetProcAddress(kernel,
+                                                             "RegisterApplicationRestart")
+               : NULL;
+    if (registerRestart)
+        registerRestart(NULL, RESTART_NO_CRASH | RESTART_NO_HANG | RESTART_NO_REBOOT);
+}
+
 int RunProgram(HINSTANCE instance, HINSTANCE previous)
 {
     InitProcessState();
@@ -62,6 +78,7 @@ int RunProgram(HINSTANCE instance, HINSTANCE previous)
             return 0;
     }
     SetPriorityClass(GetCurrentProcess(), HIGH_PRIORITY_CLASS);
+    RegisterForRestart();
 
     // The sensitivity dialog's slider needs the trackbar class.
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_BAR_CLASSES};

@@ -82,10 +82,12 @@ static void WriteStoredValue(HKEY key, const char *name, DWORD number)
     OsRegSetValueEx(key, name, REG_DWORD, (const BYTE *)&number, sizeof number);
 }
 
+// Reading asks for reading alone: a user who may read and set the values
+// of the machine-wide key, and nothing more, loads them.
 static LONG OpenSettingsKey(HKEY *key)
 {
-    return OsRegOpenKeyEx(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH, KEY_ALL_ACCESS,
-                          key);
+    return OsRegOpenKeyEx(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH,
+                          SETTINGS_READ_ACCESS, key);
 }
 
 // The values that share one read buffer, in the order they are read: the
@@ -197,9 +199,12 @@ void LoadSettings(volatile LONG *loaded)
 
 void SaveSettings()
 {
+    // Setting values is the one right asked for; the key is created only
+    // where the caller may add keys (an administrator, or a first run before
+    // the package made it), otherwise a refused save writes nothing.
     HKEY key;
-    if (OsRegCreateKeyEx(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH, KEY_WRITE, &key) !=
-        ERROR_SUCCESS)
+    if (OsRegCreateKeyEx(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH, SETTINGS_WRITE_ACCESS,
+                         &key) != ERROR_SUCCESS)
         return;
     LockSettings();
     TabletSettingsState settings = TabletSettings;

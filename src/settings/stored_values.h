@@ -8,6 +8,11 @@
 /* Under HKEY_LOCAL_MACHINE; every value is a REG_DWORD, but for Screen. */
 #define SETTINGS_KEY_PATH "Software\\VELLUM\\Tablet\\CurrentVersion\\Settings"
 
+/* The rights the program asks for on the key: reading to load, setting
+   values to save; what every user is granted on it holds both. */
+#define SETTINGS_READ_ACCESS  KEY_QUERY_VALUE
+#define SETTINGS_WRITE_ACCESS KEY_SET_VALUE
+
 #define VALUE_ABSOLUTE     "Absolute"     /* 1 absolute, 0 relative pointer mode */
 #define VALUE_LANDSCAPE    "Landscape"    /* 0 landscape, 1 portrait */
 #define VALUE_SENSITIVITY  "Sensitivity"  /* relative-mode sensitivity */

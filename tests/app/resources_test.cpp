@@ -252,7 +252,9 @@ TEST(Resources, VersionBlockNamesTheProgram)
     HRSRC found = FindResourceA(App.Instance, MAKEINTRESOURCEA(1), (LPCSTR)RT_VERSION);
     ASSERT_TRUE(found != NULL);
     DWORD size = SizeofResource(App.Instance, found);
-    std::vector<BYTE> block(size);
+    // Twice the size, as GetFileVersionInfo gives it: VerQueryValueA writes
+    // the ANSI copy of a string behind the block.
+    std::vector<BYTE> block(size * 2);
     memcpy(block.data(), LockResource(LoadResource(App.Instance, found)), size);
     VS_FIXEDFILEINFO *fixed = NULL;
     UINT len = 0;

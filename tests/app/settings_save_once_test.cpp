@@ -70,6 +70,35 @@ TEST_F(SettingsSaveOnceTest, EndOfSessionSavesWithoutTheRestOfTheShutdown)
     EXPECT_FALSE(QuitPosted());
 }
 
+// Restart Manager closing the program (Windows Installer updating it) ends
+// it as WM_CLOSE does; a log-off only saves; a cancelled end does nothing.
+TEST_F(SettingsSaveOnceTest, EndOfSessionForTheProgramAloneShutsItDown)
+{
+    struct {
+        WPARAM Ending;
+        DWORD Flags;
+        bool Saved, ShutDown;
+    } cases[] = {
+        {TRUE, ENDSESSION_CLOSEAPP, true, true},
+        {TRUE, ENDSESSION_LOGOFF, true, false},
+        {FALSE, ENDSESSION_CLOSEAPP, false, false},
+    };
+    for (const auto &c : cases) {
+        TearDown();
+        SetUp();
+        PacketReader.StopRequested = 0;
+        App.SettingsLoadAttempted = 1;
+        SetRunningSensitivity(17);
+        MainWindowProc(Window, WM_ENDSESSION, c.Ending, c.Flags);
+        DWORD stored = 0;
+        EXPECT_EQ(c.Saved, GetStoredDword(VALUE_SENSITIVITY, &stored) && stored == 17)
+            << c.Flags;
+        EXPECT_EQ(c.ShutDown, App.ShutdownStarted != 0) << c.Flags;
+        EXPECT_EQ(c.ShutDown, PacketReader.StopRequested != 0) << c.Flags;
+        EXPECT_EQ(c.ShutDown, QuitPosted()) << c.Flags;
+    }
+}
+
 TEST_F(SettingsSaveOnceTest, SessionThatGoesOnSavesNothing)
 {
     App.SettingsLoadAttempted = 1;

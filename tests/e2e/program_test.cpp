@@ -254,6 +254,26 @@ TEST_F(Program, ReloadTakesUpChangedStoredValuesAndSendsTheBlockAgain)
     EXPECT_EQ(Setting(VALUE_END_X), 0x7FFFu);
 }
 
+// Restart Manager (Windows Installer replacing the file) asks whether the
+// program may end, then ends it: it saves what the user changed and ends as
+// on WM_CLOSE.
+TEST_F(Program, RestartManagerClosingTheProgramSavesAndEndsIt)
+{
+    WriteSettings({1, 0, 9, 1, 0, 0, 0, 0, 1, 2});
+    StartReady();
+    HWND window = FindProgramWindow();
+    SendMessageA(window, WM_COMMAND, 1005, 0);   // portrait in memory
+    DWORD_PTR answer = 0;
+    ASSERT_TRUE(SendMessageTimeoutA(window, WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP,
+                                    SMTO_ABORTIFHUNG, 10000, &answer));
+    EXPECT_EQ(answer, (DWORD_PTR)TRUE) << "the program refused to end";
+    SendMessageTimeoutA(window, WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP, SMTO_ABORTIFHUNG,
+                        10000, &answer);
+    EXPECT_EQ(EndExitCode(10000), 0u);
+    EXPECT_EQ(Setting(VALUE_LANDSCAPE), 1u);
+    EXPECT_EQ(TabletState().Opens, TabletState().Closes);
+}
+
 TEST_F(Program, TabletUnpluggedWhileRunningEndsSilentlyWithSettingsSaved)
 {
     StartReady();   // no settings key: the starting values are in force

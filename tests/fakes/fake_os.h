@@ -114,6 +114,17 @@ extern void (*FakeNotifyHook)(DWORD message, const NOTIFYICONDATAA *data);
 // settings key with SettingsKeyGuard).  Called on the reading thread with the
 // value's name before each value is read; NULL (the reset value) for none.
 extern void (*FakeRegistryReadHook)(LPCSTR name);
+// Every open and create in order: the rights asked for, and whether it was a
+// create.  FakeRegistryGrant, when not 0, stands for the key's access list
+// as a standard user meets it: an open or create asking for any right
+// beyond it is refused with ERROR_ACCESS_DENIED, and so is every create of
+// a missing key (the user may not add keys there).
+struct FakeRegistryOpen {
+    REGSAM Access;
+    bool Create;
+};
+extern std::vector<FakeRegistryOpen> FakeRegistryOpens;
+extern REGSAM FakeRegistryGrant;
 void ResetFakeRegistry();
 
 // ---- Synthetic input ---------------------------------------------------------

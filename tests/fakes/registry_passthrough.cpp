@@ -3,16 +3,38 @@
 #include "fakes/fake_os.h"
 
 void (*FakeRegistryReadHook)(LPCSTR name);
+std::vector<FakeRegistryOpen> FakeRegistryOpens;
+REGSAM FakeRegistryGrant;
 
-void ResetFakeRegistry() { FakeRegistryReadHook = NULL; }
+void ResetFakeRegistry()
+{
+    FakeRegistryReadHook = NULL;
+    FakeRegistryOpens.clear();
+    FakeRegistryGrant = 0;
+}
+
+static bool RefusedByGrant(REGSAM access)
+{
+    return FakeRegistryGrant != 0 && (access & ~FakeRegistryGrant) != 0;
+}
 
 LONG OsRegOpenKeyEx(HKEY root, LPCSTR path, REGSAM access, PHKEY key)
 {
+    FakeRegistryOpens.push_back({access, false});
+    if (RefusedByGrant(access))
+        return ERROR_ACCESS_DENIED;
     return RegOpenKeyExA(root, path, 0, access, key);
 }
 
 LONG OsRegCreateKeyEx(HKEY root, LPCSTR path, REGSAM access, PHKEY key)
 {
+    FakeRegistryOpens.push_back({access, true});
+    if (RefusedByGrant(access))
+        return ERROR_ACCESS_DENIED;
+    if (FakeRegistryGrant != 0) {
+        LONG opened = RegOpenKeyExA(root, path, 0, access, key);
+        return opened == ERROR_FILE_NOT_FOUND ? ERROR_ACCESS_DENIED : opened;
+    }
     return RegCreateKeyExA(root, path, 0, NULL, REG_OPTION_NON_VOLATILE, access,
                            NULL, key, NULL);
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Reads a built package's tables back and fails on what wixl is known to get
 # wrong without a word: a sequenced custom action without its row or its
-# exe, the closing and upgrade actions out of place, an upgrade range that
+# exe, the closing, upgrade and start actions out of place or under another
+# condition, an upgrade range that
 # leaves a rebuild of the same version beside the old one, 32-bit
 # components in a 64-bit package, and the Run value not named as the
 # program names it.
@@ -52,32 +53,64 @@ while IFS=$'\t' read -r action _; do
     esac
 done <<<"$sequence"
 
-for action in CloseRunning GrantSettings LaunchProgram; do
+for action in CloseRunning CloseRunningForRemoval GrantSettings; do
     [ -n "$(seq_of "$action")" ] || fail "$action is not sequenced"
     [ -n "$(type_of "$action")" ] || fail "$action has no CustomAction row"
 done
 n() { echo "${1:-0}"; }
 close=$(n "$(seq_of CloseRunning)") validate=$(n "$(seq_of InstallValidate)")
+close_removal=$(n "$(seq_of CloseRunningForRemoval)")
 rep=$(n "$(seq_of RemoveExistingProducts)") initialize=$(n "$(seq_of InstallInitialize)")
 files_at=$(n "$(seq_of InstallFiles)") finalize=$(n "$(seq_of InstallFinalize)")
-grant=$(n "$(seq_of GrantSettings)") launch=$(n "$(seq_of LaunchProgram)")
+grant=$(n "$(seq_of GrantSettings)")
 [ "$close" -gt 0 ] && [ "$close" -lt "$validate" ] ||
     fail "CloseRunning ($close) does not run before InstallValidate ($validate)"
-[ "$rep" -gt "$validate" ] && [ "$rep" -lt "$initialize" ] ||
-    fail "RemoveExistingProducts ($rep) is not between InstallValidate ($validate) and InstallInitialize ($initialize)"
+[ "$close_removal" -gt 0 ] && [ "$close_removal" -lt "$validate" ] ||
+    fail "CloseRunningForRemoval ($close_removal) does not run before InstallValidate ($validate)"
+# Inside the transaction, so that a failed upgrade rolls back to the old
+# version: right after InstallInitialize.
+[ "$rep" -gt "$initialize" ] && [ "$rep" -lt "$(n "$(seq_of ProcessComponents)")" ] ||
+    fail "RemoveExistingProducts ($rep) is not right after InstallInitialize ($initialize)"
 [ "$grant" -gt "$files_at" ] && [ "$grant" -lt "$finalize" ] ||
     fail "GrantSettings ($grant) is not between InstallFiles and InstallFinalize"
-[ "$launch" -gt "$finalize" ] || fail "LaunchProgram ($launch) does not run after InstallFinalize ($finalize)"
 # Types: 64 exit code ignored, 128 no wait, 1024 deferred, 2048 no impersonation.
 t=$(n "$(type_of CloseRunning)")
 [ $((t & (64 | 1024))) -eq 0 ] || fail "CloseRunning (type $t) is deferred or ignores its exit code"
+t=$(n "$(type_of CloseRunningForRemoval)")
+[ $((t & (64 | 1024))) -eq 64 ] ||
+    fail "CloseRunningForRemoval (type $t) is deferred or lets a program that does not close stop the removal"
 t=$(n "$(type_of GrantSettings)")
 [ $((t & (64 | 1024 | 2048))) -eq $((1024 | 2048)) ] ||
     fail "GrantSettings (type $t) is not deferred without impersonation with its exit code checked"
+condition_of() { awk -F'\t' -v a="$1" '$1 == a { print $2 }' <<<"$2"; }
+# Each row's own condition.  The package closes the program itself only
+# where Restart Manager does not (Windows XP, or turned off), on install
+# and upgrade apart from removal.
+no_rm='(VersionNT < 600 OR MSIRESTARTMANAGERCONTROL~="Disable" OR MSIRESTARTMANAGERCONTROL~="DisableShutdown")'
+[ "$(condition_of CloseRunning "$sequence")" = "$no_rm AND NOT (REMOVE~=\"ALL\")" ] ||
+    fail "CloseRunning's condition is $(condition_of CloseRunning "$sequence")"
+[ "$(condition_of CloseRunningForRemoval "$sequence")" = "$no_rm AND REMOVE~=\"ALL\"" ] ||
+    fail "CloseRunningForRemoval's condition is $(condition_of CloseRunningForRemoval "$sequence")"
+[ "$(condition_of GrantSettings "$sequence")" = 'NOT (REMOVE~="ALL")' ] ||
+    fail "GrantSettings runs on removal"
+[ "$(property REINSTALLMODE)" = emus ] ||
+    fail "REINSTALLMODE is \"$(property REINSTALLMODE)\": an upgrade would keep the program's file of the same version"
+[ "$(property MSIRMSHUTDOWN)" = 2 ] ||
+    fail "MSIRMSHUTDOWN is \"$(property MSIRMSHUTDOWN)\", not 2 (close and restart what registered for restart)"
+# The program is started only from the user interface, after the
+# installation, for the user who installs: a quiet installation starts
+# nothing.
+[ -z "$(seq_of LaunchProgram)" ] || fail "LaunchProgram is in the execute sequence"
+ui=$(table InstallUISequence)
+launch=$(n "$(awk -F'\t' '$1 == "LaunchProgram" { print $3 }' <<<"$ui")")
+execute=$(n "$(awk -F'\t' '$1 == "ExecuteAction" { print $3 }' <<<"$ui")")
+[ "$launch" -gt "$execute" ] && [ "$execute" -gt 0 ] ||
+    fail "LaunchProgram ($launch) is not in the user interface after ExecuteAction ($execute)"
+[ "$(condition_of LaunchProgram "$ui")" = 'NOT (REMOVE~="ALL")' ] ||
+    fail "LaunchProgram runs on removal"
 t=$(n "$(type_of LaunchProgram)")
 [ $((t & 192)) -eq 192 ] || fail "LaunchProgram (type $t) waits for the program"
-grep -q "NOT (REMOVE~=\"ALL\")" <<<"$(awk -F'\t' '$1 == "LaunchProgram" || $1 == "GrantSettings" { print $2 }' <<<"$sequence")" ||
-    fail "LaunchProgram or GrantSettings runs on removal"
+[ $((t & 2048)) -eq 0 ] || fail "LaunchProgram (type $t) runs without impersonation"
 
 # Upgrades: this version and older replaced (the same version too), newer
 # ones refused.

@@ -30,11 +30,13 @@ protected:
         TabletExtents.YMax = Y_MAX;
         App.SettingsLoadAttempted = 0;
         App.SettingsSaved = 0;
+        ResetFakeRegistry();
         ASSERT_TRUE(OpenDriverChannel());
     }
 
     void TearDown() override
     {
+        ResetFakeRegistry();
         CloseDriverChannel();
         RestoreSettingsKey(Guard);
     }
@@ -570,6 +572,54 @@ TEST_F(SettingsStoreTest, LoadOnAnotherThreadWaitsForTheLockAndSendsWithoutIt)
     CloseHandle(reader);
     ASSERT_EQ(1u, SentBlocks().size());
     EXPECT_EQ(25, SentBlocks()[0].Sensitivity);
+}
+
+}  // namespace
+
+namespace {
+
+// Each operation opens the key once, asking for the one right it uses; with
+// only the rights every user holds on the installed key (values read and
+// set, change notification, the access list read) it loads, reloads and
+// saves, and a missing key it may not create stays missing.
+TEST_F(SettingsStoreTest, EachOpenAsksOnlyForTheRightItUses)
+{
+    const REGSAM usersRights = KEY_QUERY_VALUE | KEY_SET_VALUE | KEY_NOTIFY | READ_CONTROL;
+    struct {
+        const char *Name;
+        void (*Run)();
+        REGSAM Access;
+        bool Create;
+    } cases[] = {
+        {"load", [] { LoadSettings(); }, KEY_QUERY_VALUE, false},
+        {"reload", [] { ReloadButtonSettings(); }, KEY_QUERY_VALUE, false},
+        {"save", [] { SaveSettings(); }, KEY_SET_VALUE, true},
+    };
+    HKEY key = CreateEmptySettingsKey();
+    PutStoredDword(key, VALUE_ABSOLUTE, 0);
+    PutStoredDword(key, VALUE_BUTTON1, 7);
+    RegCloseKey(key);
+    for (const auto &c : cases) {
+        ResetFakeRegistry();
+        FakeRegistryGrant = usersRights;
+        c.Run();
+        ASSERT_EQ(1u, FakeRegistryOpens.size()) << c.Name;
+        EXPECT_EQ(c.Access, FakeRegistryOpens[0].Access) << c.Name;
+        EXPECT_EQ(c.Create, FakeRegistryOpens[0].Create) << c.Name;
+    }
+    // What the load and reload read is what the save wrote back.
+    EXPECT_EQ(0, Settings().AbsoluteMode);
+    EXPECT_EQ(7, Settings().Button1Action);
+    LockSettings();
+    TabletSettings.Sensitivity = 30;
+    UnlockSettings();
+    SaveSettings();
+    EXPECT_EQ(30u, Stored(VALUE_SENSITIVITY));
+    EXPECT_EQ(7u, Stored(VALUE_BUTTON1));
+
+    DeleteSettingsKey();
+    SaveSettings();
+    EXPECT_FALSE(SettingsKeyExists());
 }
 
 }  // namespace

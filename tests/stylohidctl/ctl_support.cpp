@@ -78,54 +78,30 @@ ToolRun RunTool(const std::string &exe, const std::string &arguments, DWORD time
     return run;
 }
 
-std::string SettingsKeyAclProblem()
+// CCDCRPRC: KEY_QUERY_VALUE, KEY_SET_VALUE, KEY_NOTIFY, READ_CONTROL.
+const char GrantedSettingsKeySddl[] = "O:BAD:P(A;;KA;;;BA)(A;;KA;;;SY)(A;;CCDCRPRC;;;BU)";
+
+std::string KeySddl(HKEY root, const char *path, DWORD options)
 {
     HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH, 0, READ_CONTROL, &key) !=
-        ERROR_SUCCESS)
-        return "the settings key cannot be opened";
+    if (RegOpenKeyExA(root, path, options, READ_CONTROL, &key) != ERROR_SUCCESS)
+        return "(cannot be opened)";
     std::vector<BYTE> buffer(4096);
     DWORD size = (DWORD)buffer.size();
-    LONG status = RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, buffer.data(), &size);
+    SECURITY_INFORMATION what = OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
+    LONG status = RegGetKeySecurity(key, what, buffer.data(), &size);
     RegCloseKey(key);
-    if (status != ERROR_SUCCESS)
-        return "RegGetKeySecurity failed";
-    PSECURITY_DESCRIPTOR descriptor = buffer.data();
-    SECURITY_DESCRIPTOR_CONTROL control = 0;
-    DWORD revision = 0;
-    GetSecurityDescriptorControl(descriptor, &control, &revision);
-    BOOL present = FALSE, defaulted = FALSE;
-    PACL dacl = NULL;
-    if (!GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted) || !present ||
-        !dacl)
-        return "the key has no access list";
-    std::string problem;
-    if (!(control & SE_DACL_PROTECTED))
-        problem += "the access list is not protected; ";
-    std::set<std::string> granted;
-    for (DWORD i = 0; i < dacl->AceCount; i++) {
-        ACE_HEADER *header = NULL;
-        GetAce(dacl, i, (void **)&header);
-        char *sid = NULL;
-        if (header->AceType == ACCESS_ALLOWED_ACE_TYPE)
-            ConvertSidToStringSidA((PSID)&((ACCESS_ALLOWED_ACE *)header)->SidStart, &sid);
-        char entry[160];
-        sprintf(entry, "entry %lu (type %u, flags 0x%X, %s) ", i, header->AceType,
-                header->AceFlags, sid ? sid : "?");
-        if (header->AceType != ACCESS_ALLOWED_ACE_TYPE)
-            problem += std::string(entry) + "does not allow; ";
-        else if (((ACCESS_ALLOWED_ACE *)header)->Mask != KEY_ALL_ACCESS)
-            problem += std::string(entry) + "is not KEY_ALL_ACCESS; ";
-        else if (!(header->AceFlags & CONTAINER_INHERIT_ACE))
-            problem += std::string(entry) + "is not inherited by subkeys; ";
-        else if (sid)
-            granted.insert(sid);
-        if (sid)
-            LocalFree(sid);
-    }
-    // Administrators, SYSTEM, Users.
-    std::set<std::string> wanted = {"S-1-5-32-544", "S-1-5-18", "S-1-5-32-545"};
-    if (granted != wanted || dacl->AceCount != wanted.size())
-        problem += "the entries are not exactly Administrators, SYSTEM and Users";
-    return problem;
+    char *text = NULL;
+    if (status != ERROR_SUCCESS ||
+        !ConvertSecurityDescriptorToStringSecurityDescriptorA(buffer.data(), SDDL_REVISION_1,
+                                                              what, &text, NULL))
+        return "(cannot be read)";
+    std::string sddl = text;
+    LocalFree(text);
+    return sddl;
+}
+
+std::string SettingsKeySddl()
+{
+    return KeySddl(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH);
 }

@@ -21,9 +21,15 @@ std::string FileContent(const std::string &path);
 ToolRun RunTool(const std::string &exe, const std::string &arguments,
                 DWORD timeoutMs = 60000);
 
-// The settings key's access list as grant-settings sets it: protected, and
-// KEY_ALL_ACCESS inherited by subkeys for Administrators, SYSTEM and Users,
-// nothing else.  "" when so, otherwise what differs.
-std::string SettingsKeyAclProblem();
+// A key's owner and access list as SDDL, read back from the registry; with
+// REG_OPTION_OPEN_LINK in options, of a link itself.
+std::string KeySddl(HKEY root, const char *path, DWORD options = 0);
+std::string SettingsKeySddl();
+
+// What grant-settings leaves on the settings key: owner Administrators, a
+// protected access list on the key alone, full control for Administrators
+// and SYSTEM, and for Users query value, set value, notify and read
+// control.
+extern const char GrantedSettingsKeySddl[];
 
 #endif

@@ -91,6 +91,12 @@ static bool SameValues(const SettingsKeyGuard &a, const SettingsKeyGuard &b)
     return true;
 }
 
+// Where Windows redirects a program's writes to the settings key for a user
+// who may not write it (a 32-bit program's on 64-bit Windows go below
+// WOW6432Node).
+static const char VirtualStoreCopy[] =
+    "Software\\Classes\\VirtualStore\\MACHINE\\" SETTINGS_KEY_PATH;
+
 static const char *const CheckLabels[] = {"Tablet",   "Driver",      "Program",
                                           "Settings", "Logon start", "Applet"};
 
@@ -111,6 +117,7 @@ struct Diagnose : Program {
     void SetUp() override
     {
         Program::SetUp();
+        RegDeleteKeyA(HKEY_CURRENT_USER, VirtualStoreCopy);
         HadRunValue = ReadRunValue(&OldRunValue);
         SetRunValue(ProgramCommand());
         WriteSettings({1, 0, 20, 1, 0, 0, 0, 0, 2, 1});
@@ -118,6 +125,7 @@ struct Diagnose : Program {
     void TearDown() override
     {
         RefuseTabletOpen(false);
+        RegDeleteKeyA(HKEY_CURRENT_USER, VirtualStoreCopy);
         if (HadRunValue)
             SetRunValue(OldRunValue);
         else
@@ -154,6 +162,16 @@ TEST_F(Diagnose, NamesTheOneBrokenPartOfTheSetUpAndExitsFourForIt)
         {"a value of the wrong type", [] { PutStoredText(VALUE_SENSITIVITY, "20"); },
          [] { WriteSetting(VALUE_SENSITIVITY, 20); }, "Settings",
          {"Sensitivity is REG_SZ", "stylohidctl close --wait"}},
+        {"a copy of the key in the user's VirtualStore",
+         [] {
+             HKEY key;
+             ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, VirtualStoreCopy, 0, NULL, 0,
+                                       KEY_SET_VALUE, NULL, &key, NULL), ERROR_SUCCESS);
+             RegCloseKey(key);
+         },
+         [] { RegDeleteKeyA(HKEY_CURRENT_USER, VirtualStoreCopy); }, "Settings",
+         {"HKCU\\Software\\Classes\\VirtualStore\\MACHINE\\Software\\VELLUM",
+          "reg delete"}},
         {"no Run value", [] { DeleteRunValue(); },
          [] { SetRunValue(ProgramCommand()); }, "Logon start",
          {"does not start at logon", "\"" RUN_VALUE_NAME "\""}},

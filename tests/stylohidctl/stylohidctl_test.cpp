@@ -6,6 +6,8 @@
 #include <string>
 #include <thread>
 
+#include <sddl.h>
+
 #include "ctl_support.h"
 
 namespace {
@@ -80,6 +82,34 @@ TEST_F(Program, StylohidctlWithoutTheProgram)
     EXPECT_NE(Ctl("status").Out.find("Settings: none stored"), std::string::npos);
     DWORD ignored;
     EXPECT_FALSE(ReadSetting(VALUE_ABSOLUTE, &ignored));
+}
+
+// A copy of the program whose window cannot be reached from here (another
+// session or desktop; here: started suspended, before its window exists) is
+// never reported as "not running": close fails, with --wait after the wait.
+TEST_F(Program, StylohidctlCloseFailsForACopyItCannotReach)
+{
+    STARTUPINFOA startup;
+    ZeroMemory(&startup, sizeof startup);
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION copy;
+    std::string command = "\"" + BuildFolder() + PROGRAM_FILE_NAME + "\"";
+    ASSERT_TRUE(CreateProcessA(NULL, &command[0], NULL, NULL, FALSE, CREATE_SUSPENDED, NULL,
+                               NULL, &startup, &copy));
+    char pid[32];
+    snprintf(pid, sizeof pid, "(process %lu)", (unsigned long)copy.dwProcessId);
+    for (const char *arguments : {"close", "close --wait 1"}) {
+        ToolRun run = Ctl(arguments);
+        EXPECT_EQ(run.ExitCode, 3u) << arguments << ": " << run.Out;
+        EXPECT_NE(run.Err.find(pid), std::string::npos) << arguments << ": " << run.Err;
+        EXPECT_NE(run.Err.find("cannot reach it"), std::string::npos) << run.Err;
+        ExpectOneLineError(run);
+    }
+    TerminateProcess(copy.hProcess, 1);
+    WaitForSingleObject(copy.hProcess, 10000);
+    CloseHandle(copy.hProcess);
+    CloseHandle(copy.hThread);
+    EXPECT_EQ(Ctl("close --wait 1").ExitCode, 0u);
 }
 
 TEST_F(Program, StylohidctlStatusTellsEveryStoredValue)
@@ -209,18 +239,99 @@ TEST_F(Program, StylohidctlCloseWaitFailsWhenTheProgramDoesNotEnd)
     ExpectOneLineError(run);
 }
 
-TEST_F(Program, StylohidctlGrantSettingsKeepsTheValues)
+// A key (and its subkeys) with the given owner and access list.
+void SetKeySddl(const std::string &path, const char *sddl, DWORD options = 0)
 {
-    // Missing key: created with the access list.
-    ToolRun created = Ctl("grant-settings");
-    EXPECT_EQ(created.ExitCode, 0u) << created.Err;
-    EXPECT_EQ(SettingsKeyAclProblem(), "");
-    // Existing key: its values stay.
-    WriteSetting(VALUE_SENSITIVITY, 33);
-    ToolRun again = Ctl("grant-settings");
-    EXPECT_EQ(again.ExitCode, 0u) << again.Err;
-    EXPECT_EQ(SettingsKeyAclProblem(), "");
-    EXPECT_EQ(Setting(VALUE_SENSITIVITY), 33u);
+    HKEY key;
+    PSECURITY_DESCRIPTOR descriptor = NULL;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1,
+                                                                     &descriptor, NULL));
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), options,
+                            WRITE_OWNER | WRITE_DAC, &key), ERROR_SUCCESS) << path;
+    EXPECT_EQ(RegSetKeySecurity(key, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                                descriptor), ERROR_SUCCESS) << path;
+    RegCloseKey(key);
+    LocalFree(descriptor);
+}
+
+void CreateKeyWithValue(const std::string &path, DWORD options = 0)
+{
+    HKEY key;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, NULL, options,
+                              KEY_ALL_ACCESS | KEY_CREATE_LINK, NULL, &key, NULL),
+              ERROR_SUCCESS) << path;
+    DWORD one = 1;
+    RegSetValueExA(key, "Mark", 0, REG_DWORD, (const BYTE *)&one, sizeof one);
+    RegCloseKey(key);
+}
+
+bool KeyExists(const std::string &path)
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+
+// A missing key is created, an existing one keeps its values; either way the
+// owner and access list are exactly the granted ones.  A key a user took
+// over (owner, access list, subkeys inheriting his full control, a subkey
+// that is a link to another key) is repaired: the subkeys go, the link's
+// target stays.
+TEST_F(Program, StylohidctlGrantSettingsGrantsExactlyAndRepairs)
+{
+    const std::string settings = SETTINGS_KEY_PATH;
+    const std::string target = "Software\\VELLUM\\GrantLinkTarget";
+    const char tampered[] = "O:BUD:P(A;OICI;KA;;;BU)(D;OICI;KA;;;BA)";
+    struct Case {
+        const char *Name;
+        bool Tamper;
+        const char *Says;
+    } cases[] = {
+        {"missing key", false, "(created)"},
+        {"existing key", false, "(kept its values)"},
+        {"tampered key", true, "3 subkeys removed"},
+    };
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, settings.c_str());
+    for (const Case &c : cases) {
+        if (c.Tamper) {
+            CreateKeyWithValue(target + "\\Inside");
+            CreateKeyWithValue(settings + "\\Extra\\Deeper");
+            HKEY link;
+            ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, (settings + "\\Link").c_str(), 0,
+                                      NULL, REG_OPTION_CREATE_LINK,
+                                      KEY_ALL_ACCESS | KEY_CREATE_LINK, NULL, &link, NULL),
+                      ERROR_SUCCESS);
+            std::wstring to = L"\\Registry\\Machine\\Software\\VELLUM\\GrantLinkTarget";
+            ASSERT_EQ(RegSetValueExW(link, L"SymbolicLinkValue", 0, REG_LINK,
+                                     (const BYTE *)to.data(), to.size() * sizeof(WCHAR)),
+                      ERROR_SUCCESS);
+            RegCloseKey(link);
+            ASSERT_TRUE(KeyExists(settings + "\\Link\\Inside"));  // the link leads there
+            for (const char *sub : {"\\Extra\\Deeper", "\\Extra", ""})
+                SetKeySddl(settings + sub, tampered);
+            SetKeySddl(settings + "\\Link", tampered, REG_OPTION_OPEN_LINK);
+        }
+        ToolRun run = Ctl("grant-settings");
+        EXPECT_EQ(run.ExitCode, 0u) << c.Name << ": " << run.Err;
+        EXPECT_NE(run.Out.find(c.Says), std::string::npos) << c.Name << ": " << run.Out;
+        EXPECT_EQ(SettingsKeySddl(), GrantedSettingsKeySddl) << c.Name;
+        if (&c != &cases[0])
+            EXPECT_EQ(Setting(VALUE_SENSITIVITY), 33u) << c.Name;
+        HKEY key;
+        ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, settings.c_str(), 0, KEY_READ, &key),
+                  ERROR_SUCCESS);
+        DWORD subkeys = 99;
+        RegQueryInfoKeyA(key, NULL, NULL, NULL, &subkeys, NULL, NULL, NULL, NULL, NULL, NULL,
+                         NULL);
+        RegCloseKey(key);
+        EXPECT_EQ(subkeys, 0u) << c.Name;
+        WriteSetting(VALUE_SENSITIVITY, 33);
+    }
+    EXPECT_TRUE(KeyExists(target + "\\Inside")) << "the link was followed";
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, (target + "\\Inside").c_str());
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, target.c_str());
 }
 
 }  // namespace
