@@ -29,7 +29,7 @@ static void ReadStoredScreen()
 {
     Panel.StoredScreen[0] = '\0';
     HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH, 0, KEY_QUERY_VALUE,
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH, 0, SETTINGS_READ_ACCESS,
                       &key) != ERROR_SUCCESS)
         return;
     ReadScreenValue(key, Panel.StoredScreen);

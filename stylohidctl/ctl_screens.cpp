@@ -60,7 +60,7 @@ int RunScreen(int argc, char **argv)
     }
     HKEY key;
     LONG status = RegCreateKeyExA(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH, 0, NULL,
-                                  REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, NULL,
+                                  REG_OPTION_NON_VOLATILE, SETTINGS_WRITE_ACCESS, NULL,
                                   &key, NULL);
     if (status == ERROR_SUCCESS) {
         status = RegSetValueExA(key, VALUE_SCREEN, 0, REG_SZ, (const BYTE *)choice,

@@ -56,7 +56,7 @@ static void FindProgramCopies(ProgramCopies *copies)
 static bool ReconnectStored()
 {
     HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH, 0, KEY_QUERY_VALUE, &key) !=
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH, 0, SETTINGS_READ_ACCESS, &key) !=
         ERROR_SUCCESS)
         return false;
     DWORD type = 0, number = 0, size = sizeof number;

@@ -252,7 +252,7 @@ void ReloadButtonSettings()
 bool ReadReconnectSetting()
 {
     HKEY key;
-    if (OsRegOpenKeyEx(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH, KEY_QUERY_VALUE, &key) !=
+    if (OsRegOpenKeyEx(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH, SETTINGS_READ_ACCESS, &key) !=
         ERROR_SUCCESS)
         return false;
     StoredValue reconnect = ReadStoredValue(key, VALUE_RECONNECT);
