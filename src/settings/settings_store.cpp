@@ -25,18 +25,19 @@ void ResetTabletSettings()
 {
     LockSettings();
     ZeroMemory(&TabletSettings, sizeof TabletSettings);
-    TabletSettings.AbsoluteMode = 1;
-    TabletSettings.Orientation = 0;
-    TabletSettings.Sensitivity = 4;
-    TabletSettings.Button1Action = 2;
-    TabletSettings.Button2Action = 1;
+    TabletSettings.AbsoluteMode = START_ABSOLUTE_MODE;
+    TabletSettings.Orientation = START_ORIENTATION;
+    TabletSettings.Sensitivity = START_SENSITIVITY;
+    TabletSettings.Button1Action = START_BUTTON1_ACTION;
+    TabletSettings.Button2Action = START_BUTTON2_ACTION;
     DriverSettingsBlock &block = TabletSettings.Block;
-    block.Sensitivity = 4;
-    block.Landscape = 0;
-    block.Absolute = 1;
-    block.WorkingArea = 1;
-    block.Button1 = 2;
-    block.Button2 = 1;
+    block.Sensitivity = START_SENSITIVITY;
+    block.Landscape = START_ORIENTATION;
+    block.Absolute = START_ABSOLUTE_MODE;
+    block.WorkingArea = START_WORKING_AREA;
+    block.StartX = block.StartY = block.EndX = block.EndY = START_AREA_EDGE;
+    block.Button1 = START_BUTTON1_ACTION;
+    block.Button2 = START_BUTTON2_ACTION;
     UnlockSettings();
 }
 
@@ -73,7 +74,7 @@ static LONG OpenSettingsKey(HKEY *key)
                           key);
 }
 
-// The values that share one read buffer, in the order they are read.
+// The eight values read before the pen buttons, in the order they are read.
 enum SharedValue {
     SHARED_ABSOLUTE,
     SHARED_LANDSCAPE,
@@ -112,6 +113,23 @@ static void StoreSharedValue(TabletSettingsState *settings, int which, DWORD num
     case SHARED_START_Y: block.StartY = low; break;
     case SHARED_END_X: block.EndX = low; break;
     case SHARED_END_Y: block.EndY = low; break;
+    }
+}
+
+// What a value that is not stored leaves in force: the setting itself, or
+// for the five values that live only in the block, its field.
+static DWORD SharedValueInForce(const TabletSettingsState *settings, int which)
+{
+    const DriverSettingsBlock &block = settings->Block;
+    switch (which) {
+    case SHARED_ABSOLUTE: return (DWORD)settings->AbsoluteMode;
+    case SHARED_LANDSCAPE: return (DWORD)settings->Orientation;
+    case SHARED_SENSITIVITY: return (DWORD)settings->Sensitivity;
+    case SHARED_WORKING_AREA: return block.WorkingArea;
+    case SHARED_START_X: return block.StartX;
+    case SHARED_START_Y: return block.StartY;
+    case SHARED_END_X: return block.EndX;
+    default: return block.EndY;
     }
 }
 
@@ -165,14 +183,14 @@ void LoadSettings(volatile LONG *loaded)
     StoredValue button2 = ReadStoredValue(key, VALUE_BUTTON2);
 
     LockSettings();
-    // A missing value takes the number read before it; before the first
-    // read that is the pointer mode in force, so a missing Absolute changes
-    // nothing.
-    DWORD buffer = (DWORD)TabletSettings.AbsoluteMode;
+    // A value that is missing or unusable leaves its setting as it is (the
+    // starting value at program start, the one in force on a reload), and
+    // the block carries that setting.  It never takes the number of the
+    // value read before it.
     for (int i = 0; i < SHARED_VALUE_COUNT; i++) {
-        if (shared[i].Present)
-            buffer = shared[i].Number;
-        StoreSharedValue(&TabletSettings, i, buffer);
+        DWORD number = shared[i].Present ? shared[i].Number
+                                         : SharedValueInForce(&TabletSettings, i);
+        StoreSharedValue(&TabletSettings, i, number);
     }
     ApplyWorkingArea(&TabletSettings.Block);
     if (button1.Present)
@@ -223,14 +241,11 @@ void ReloadButtonSettings()
     StoredValue button2 = ReadStoredValue(key, VALUE_BUTTON2);
     OsRegCloseKey(key);
 
-    // Both reads share a buffer that starts at 1.
-    DWORD buffer = 1;
+    // As in the load: a button whose value is missing keeps its action.
     LockSettings();
     if (button1.Present)
-        buffer = button1.Number;
-    StoreButton1(&TabletSettings, buffer);
+        StoreButton1(&TabletSettings, button1.Number);
     if (button2.Present)
-        buffer = button2.Number;
-    StoreButton2(&TabletSettings, buffer);
+        StoreButton2(&TabletSettings, button2.Number);
     UnlockSettings();
 }

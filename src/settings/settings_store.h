@@ -29,14 +29,16 @@ void InitSettingsStore();
 void ResetTabletSettings();
 
 // Reads the stored values into TabletSettings and its block, then hands the
-// block to the driver.  Changes nothing when the key cannot be opened.
+// block to the driver.  Changes nothing when the key cannot be opened; a
+// value that is missing or not a 4-byte REG_DWORD leaves its setting as it
+// is.
 // `loaded`, when given, is set once the values are in (in the same step as
 // they are copied in) or the key is found missing, before the block goes to
 // the driver; a key that exists but cannot be opened leaves it clear.
 void LoadSettings(volatile LONG *loaded = NULL);
 // Writes the ten values (once, at shutdown or at the end of the session).
 void SaveSettings();
-// Reads the two pen-button values again, a missing one counting as 1.
+// Reads the two pen-button values again; a missing one changes nothing.
 void ReloadButtonSettings();
 
 #endif

@@ -22,12 +22,14 @@
 #define SENSITIVITY_MAX 50
 
 /* The program's settings while nothing is stored (no key, or a value missing
-   at first run). */
+   or unusable), and what the install stores where a value is missing. */
 #define START_ABSOLUTE_MODE 1
 #define START_ORIENTATION   0
 #define START_SENSITIVITY   4
 #define START_BUTTON1_ACTION 2
 #define START_BUTTON2_ACTION 1
+#define START_WORKING_AREA  1   /* the whole tablet */
+#define START_AREA_EDGE     0   /* StartX, StartY, EndX and EndY */
 
 /* Asked by another program to take up the stored values again. */
 #define WM_TABLET_RELOAD 2026

@@ -201,16 +201,33 @@ TEST_F(Program, StylohidctlCloseWaitFailsWhenTheProgramDoesNotEnd)
 
 TEST_F(Program, StylohidctlGrantSettingsKeepsTheValues)
 {
-    // Missing key: created with the access list.
+    // Missing key: created with the access list and the program's starting
+    // values, so that the applet and status show them.
     ToolRun created = Ctl("grant-settings");
     EXPECT_EQ(created.ExitCode, 0u) << created.Err;
     EXPECT_EQ(SettingsKeyAclProblem(), "");
-    // Existing key: its values stay.
+    const std::pair<const char *, DWORD> starting[] = {
+        {VALUE_ABSOLUTE, 1}, {VALUE_LANDSCAPE, 0}, {VALUE_SENSITIVITY, 4},
+        {VALUE_WORKING_AREA, 1}, {VALUE_START_X, 0}, {VALUE_START_Y, 0},
+        {VALUE_END_X, 0}, {VALUE_END_Y, 0}, {VALUE_BUTTON1, 2}, {VALUE_BUTTON2, 1}};
+    for (const auto &value : starting)
+        EXPECT_EQ(Setting(value.first), value.second) << value.first;
+    // Existing key: its values stay, even one the program cannot use; only a
+    // missing one is added.
     WriteSetting(VALUE_SENSITIVITY, 33);
+    HKEY key;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH, 0, KEY_SET_VALUE, &key),
+              ERROR_SUCCESS);
+    RegSetValueExA(key, VALUE_BUTTON1, 0, REG_SZ, (const BYTE *)"9", 2);
+    RegDeleteValueA(key, VALUE_END_X);
+    RegCloseKey(key);
     ToolRun again = Ctl("grant-settings");
     EXPECT_EQ(again.ExitCode, 0u) << again.Err;
     EXPECT_EQ(SettingsKeyAclProblem(), "");
     EXPECT_EQ(Setting(VALUE_SENSITIVITY), 33u);
+    EXPECT_EQ(Setting(VALUE_END_X), 0u);
+    DWORD button1;
+    EXPECT_FALSE(ReadSetting(VALUE_BUTTON1, &button1)) << "the text was replaced";
 }
 
 }  // namespace
