@@ -13,6 +13,7 @@
 struct PacketReaderState {
     volatile LONG RunFlag;       // set when the reader's start is done
     volatile LONG StopRequested; // StopPacketReader has run
+    volatile LONG ReportingLeftOn; // ...and its EnableReporting(0) did not get through
     HANDLE PacketEvent;          // published for StopPacketReader; NULL when none
     CRITICAL_SECTION EventLock;  // orders signalling against closing the event
 };
@@ -27,7 +28,8 @@ DWORD WINAPI PacketReaderMain(LPVOID);
 
 // UI thread: reporting off, RunFlag cleared, event signalled, handle released.
 // Does not wait for the reader to end, nor longer than STOP_CHANNEL_WAIT_MS
-// for a driver request of the reader that does not come back.
+// for a driver request of the reader that does not come back; the reader
+// then switches reporting off itself before it closes the channel.
 void StopPacketReader();
 
 #endif
