@@ -76,8 +76,12 @@ t=$(n "$(type_of GrantSettings)")
     fail "GrantSettings (type $t) is not deferred without impersonation with its exit code checked"
 t=$(n "$(type_of LaunchProgram)")
 [ $((t & 192)) -eq 192 ] || fail "LaunchProgram (type $t) waits for the program"
-grep -q "NOT (REMOVE~=\"ALL\")" <<<"$(awk -F'\t' '$1 == "LaunchProgram" || $1 == "GrantSettings" { print $2 }' <<<"$sequence")" ||
-    fail "LaunchProgram or GrantSettings runs on removal"
+# Each row's own condition: neither runs on removal.
+for action in GrantSettings LaunchProgram; do
+    condition=$(awk -F'\t' -v a="$action" '$1 == a { print $2 }' <<<"$sequence")
+    [ "$condition" = 'NOT (REMOVE~="ALL")' ] ||
+        fail "$action runs on removal (its condition is \"$condition\")"
+done
 
 # Upgrades: this version and older replaced (the same version too), newer
 # ones refused.
