@@ -3,6 +3,7 @@
 #include "program_fixture.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <thread>
 
@@ -75,16 +76,24 @@ TEST_F(Program, StylohidctlWithoutTheProgram)
     EXPECT_FALSE(ReadSetting(VALUE_ABSOLUTE, &ignored));
 }
 
+// Two stored values the program cannot use: one made text, one deleted.
+bool PutTextAndDelete(const char *textName, const char *text, const char *deletedName)
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH, 0, KEY_SET_VALUE, &key) !=
+        ERROR_SUCCESS)
+        return false;
+    RegSetValueExA(key, textName, 0, REG_SZ, (const BYTE *)text, (DWORD)strlen(text) + 1);
+    RegDeleteValueA(key, deletedName);
+    RegCloseKey(key);
+    return true;
+}
+
 TEST_F(Program, StylohidctlStatusTellsEveryStoredValue)
 {
     StoredSettings stored = {0, 1, 20, 1, 10, 20, 3000, 2000, 10, 300};
     WriteSettings(stored);
-    HKEY key;
-    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH, 0, KEY_SET_VALUE, &key),
-              ERROR_SUCCESS);
-    RegSetValueExA(key, VALUE_START_Y, 0, REG_SZ, (const BYTE *)"20", 3);
-    RegDeleteValueA(key, VALUE_END_Y);
-    RegCloseKey(key);
+    ASSERT_TRUE(PutTextAndDelete(VALUE_START_Y, "20", VALUE_END_Y));
 
     ToolRun run = Ctl("status");
     EXPECT_EQ(run.ExitCode, 0u) << run.Err;
@@ -215,12 +224,7 @@ TEST_F(Program, StylohidctlGrantSettingsKeepsTheValues)
     // Existing key: its values stay, even one the program cannot use; only a
     // missing one is added.
     WriteSetting(VALUE_SENSITIVITY, 33);
-    HKEY key;
-    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH, 0, KEY_SET_VALUE, &key),
-              ERROR_SUCCESS);
-    RegSetValueExA(key, VALUE_BUTTON1, 0, REG_SZ, (const BYTE *)"9", 2);
-    RegDeleteValueA(key, VALUE_END_X);
-    RegCloseKey(key);
+    ASSERT_TRUE(PutTextAndDelete(VALUE_BUTTON1, "9", VALUE_END_X));
     ToolRun again = Ctl("grant-settings");
     EXPECT_EQ(again.ExitCode, 0u) << again.Err;
     EXPECT_EQ(SettingsKeyAclProblem(), "");
