@@ -1,6 +1,7 @@
 /* The applet's seams: the registry writes, the tablet's size and the start
    of the program can be replaced, so that a refused write, a present tablet
-   or a started program can be exercised where none can be arranged.  Exported from penpanel.cpl as
+   or a started program can be exercised where none can be arranged.  Only
+   the tests' copy of the applet, penpanel-seams.cpl, exports
    SetPanelTestSeams; a NULL record, or a NULL field, means the real call. */
 #ifndef PANEL_SEAMS_H
 #define PANEL_SEAMS_H

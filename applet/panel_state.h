@@ -6,23 +6,23 @@
 #include <windows.h>
 #include "area_mapping.h"
 #include "panel_seams.h"
+#include "settings/stored_values.h"
 
-// The ten stored values, in this order throughout the applet.
+// The ten stored values, in this order throughout the applet (their names
+// are StoredValues[value].Name).
 enum PanelValue {
-    PANEL_ABSOLUTE,
-    PANEL_LANDSCAPE,
-    PANEL_SENSITIVITY,
-    PANEL_WORKING_AREA,
-    PANEL_START_X,
-    PANEL_START_Y,
-    PANEL_END_X,
-    PANEL_END_Y,
-    PANEL_BUTTON1,
-    PANEL_BUTTON2,
-    PANEL_VALUE_COUNT
+    PANEL_ABSOLUTE = STORED_ABSOLUTE,
+    PANEL_LANDSCAPE = STORED_LANDSCAPE,
+    PANEL_SENSITIVITY = STORED_SENSITIVITY,
+    PANEL_WORKING_AREA = STORED_WORKING_AREA,
+    PANEL_START_X = STORED_START_X,
+    PANEL_START_Y = STORED_START_Y,
+    PANEL_END_X = STORED_END_X,
+    PANEL_END_Y = STORED_END_Y,
+    PANEL_BUTTON1 = STORED_BUTTON1,
+    PANEL_BUTTON2 = STORED_BUTTON2,
+    PANEL_VALUE_COUNT = STORED_VALUE_COUNT
 };
-
-extern const char *const PanelValueNames[PANEL_VALUE_COUNT];
 
 // The four working-area fields, in the order of their values.
 enum PanelAreaField { AREA_START_X, AREA_START_Y, AREA_END_X, AREA_END_Y, AREA_FIELD_COUNT };

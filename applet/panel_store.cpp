@@ -5,12 +5,6 @@
 
 PanelStateRecord Panel;
 
-const char *const PanelValueNames[PANEL_VALUE_COUNT] = {
-    VALUE_ABSOLUTE, VALUE_LANDSCAPE, VALUE_SENSITIVITY, VALUE_WORKING_AREA,
-    VALUE_START_X, VALUE_START_Y, VALUE_END_X, VALUE_END_Y,
-    VALUE_BUTTON1, VALUE_BUTTON2
-};
-
 // How long a running program may take over a reload before it is given up.
 #define RELOAD_TIMEOUT_MS 5000
 // A value is put back only when it is no longer than this.
@@ -37,21 +31,6 @@ void ResetPanelSeams()
     Panel.Seams.StartProcess = StartProgramProcess;
 }
 
-extern "C" void SetPanelTestSeams(const PanelTestSeams *seams)
-{
-    ResetPanelSeams();
-    if (!seams)
-        return;
-    if (seams->OpenKeyForWrite)
-        Panel.Seams.OpenKeyForWrite = seams->OpenKeyForWrite;
-    if (seams->SetDword)
-        Panel.Seams.SetDword = seams->SetDword;
-    if (seams->ReadTabletMaxima)
-        Panel.Seams.ReadTabletMaxima = seams->ReadTabletMaxima;
-    if (seams->StartProcess)
-        Panel.Seams.StartProcess = seams->StartProcess;
-}
-
 void ReadStoredSettings(StoredSettings *stored)
 {
     ZeroMemory(stored, sizeof *stored);
@@ -61,7 +40,7 @@ void ReadStoredSettings(StoredSettings *stored)
         return;
     for (int value = 0; value < PANEL_VALUE_COUNT; value++) {
         DWORD type = 0, number = 0, size = sizeof number;
-        if (RegQueryValueExA(key, PanelValueNames[value], NULL, &type,
+        if (RegQueryValueExA(key, StoredValues[value].Name, NULL, &type,
                              (BYTE *)&number, &size) == ERROR_SUCCESS &&
             type == REG_DWORD && size == sizeof number) {
             stored->Present[value] = TRUE;
@@ -108,7 +87,7 @@ bool WriteStoredChanges(const PanelChanges *changes, LONG *error)
     OldValue old[PANEL_VALUE_COUNT];
     int written = 0;
     for (; written < changes->Count; written++) {
-        const char *name = PanelValueNames[changes->Value[written]];
+        const char *name = StoredValues[changes->Value[written]].Name;
         RememberValue(key, name, &old[written]);
         *error = Panel.Seams.SetDword(key, name, changes->Number[written]);
         if (*error != ERROR_SUCCESS)
@@ -117,7 +96,7 @@ bool WriteStoredChanges(const PanelChanges *changes, LONG *error)
     bool complete = written == changes->Count;
     if (!complete) {
         for (int i = written - 1; i >= 0; i--)
-            RestoreValue(key, PanelValueNames[changes->Value[i]], &old[i]);
+            RestoreValue(key, StoredValues[changes->Value[i]].Name, &old[i]);
     }
     RegCloseKey(key);
     return complete;

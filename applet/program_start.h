@@ -5,17 +5,8 @@
 
 #include <windows.h>
 
-#define PROGRAM_ARGUMENTS_SIZE 512
-
 // True when a window of the program's class exists.
 BOOL IsProgramRunning();
-
-// Splits a logon command as the Run value holds it: a quoted path,
-// optionally followed by blanks and arguments, or an unquoted path alone.
-// False when there is no path, a quote is not closed, something follows the
-// closing quote without a blank, or a part does not fit its buffer.
-bool SplitRunCommand(const char *command, char *path, size_t pathSize,
-                     char *arguments, size_t argumentsSize);
 
 // The program to start: the existing file the Run value names, or else
 // stylohid.exe beside the applet's own file if it exists.  False when

@@ -2,14 +2,7 @@
 // the logical maxima of the Generic Desktop X and Y values of its input
 // report, the first of each, as the program's probe does.
 #include "tablet_maxima.h"
-#include <setupapi.h>
-#include <stdlib.h>
-extern "C" {
-#include <hidsdi.h>
-#include <hidpi.h>
-}
-#include "device/hid_interfaces.h"
-#include "device/tablet_protocol.h"
+#include "shared/hid_walk.h"
 
 // True when the interface is the tablet and both maxima were read.
 static bool ReadInterfaceMaxima(const char *path, LONG *xMax, LONG *yMax)
@@ -23,9 +16,7 @@ static bool ReadInterfaceMaxima(const char *path, LONG *xMax, LONG *yMax)
     HIDD_ATTRIBUTES attributes;
     attributes.Size = sizeof attributes;
     PHIDP_PREPARSED_DATA preparsed;
-    if (HidD_GetAttributes(device, &attributes) &&
-        attributes.VendorID == TABLET_VENDOR_ID &&
-        attributes.ProductID == TABLET_PRODUCT_ID &&
+    if (HidD_GetAttributes(device, &attributes) && IsTabletAttributes(&attributes) &&
         HidD_GetPreparsedData(device, &preparsed)) {
         HIDP_CAPS caps;
         read = HidP_GetCaps(preparsed, &caps) == HIDP_STATUS_SUCCESS &&
@@ -42,7 +33,7 @@ struct MaximaSearch {
     bool Found;
 };
 
-static bool VisitForMaxima(const char *path, void *context)
+static bool VisitForMaxima(DWORD, const char *path, void *context)
 {
     MaximaSearch *search = (MaximaSearch *)context;
     search->Found = ReadInterfaceMaxima(path, search->XMax, search->YMax);

@@ -1,15 +1,16 @@
 #!/usr/bin/env bash
 # Installs what building and running the program under Wine needs on a fresh
 # Debian machine: MinGW-w64 (32- and 64-bit), CMake, GoogleTest's sources,
-# Wine (32- and 64-bit loaders), Xvfb, and msitools and wixl for the
-# installer package.  Does nothing when all is there.
+# Wine (32- and 64-bit loaders), Xvfb, msitools and wixl for the installer
+# package, and osslsigncode and openssl to sign it (and test the signing).
+# Does nothing when all is there.
 set -euo pipefail
 
 packages=(cmake make python3 googletest
           g++-mingw-w64-i686 binutils-mingw-w64-i686
           g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
           wine wine64 wine32:i386 xvfb xauth x11-apps imagemagick
-          msitools wixl)
+          msitools wixl osslsigncode openssl)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -12,6 +12,20 @@
 #       runs this.  x64 is the same package for 64-bit binaries, which the
 #       tests install where 32-bit code cannot run.
 #
+# Beside FILE it leaves the three files as they are in the package, in the
+# folder FILE without ".msi", and SHA256SUMS, which lists the package and
+# those files (with the lines of other packages in that folder kept).
+#
+# Reproducible: the same sources give the same bytes.  Times come from
+# SOURCE_DATE_EPOCH (default: the time of the checkout's last commit); the
+# ProductCode and the package code are derived from the package's content
+# and version (the UpgradeCode is the source's and never changes).
+#
+# Signed when STYLOHID_SIGN_PFX names a PKCS#12 certificate and key
+# (password in STYLOHID_SIGN_PASSWORD): the three files before they go into
+# the package, then the package, with osslsigncode and SHA-256; time-stamped
+# by the RFC 3161 server STYLOHID_SIGN_TIMESTAMP_URL when it is set.
+#
 # wixl gets three things wrong that are put right here, in the built tables:
 # it drops the custom action that runs stylohidctl.exe from the Binary
 # table, it cannot make the upgrade's version range inclusive (so a rebuild
@@ -44,6 +58,7 @@ while [ $# -gt 0 ]; do
 done
 fail() { echo "package.sh: $*" >&2; exit 1; }
 [ -n "$from" ] && [ -n "$out" ] || fail "--from and --out are needed"
+[[ "$out" == *?.msi ]] || fail "--out must name a .msi file"
 tool="${tool:-$from/stylohidctl.exe}"
 case "$arch" in
 x86) strip=i686-w64-mingw32-strip; defines=() ;;
@@ -71,24 +86,67 @@ run_value=$(header_string RUN_VALUE_NAME)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir "$work/bin"
-# Shipped without debug information.
+
+# The release's time: in the package's summary and for its files.
+epoch=$(bash "$ROOT/scripts/source-date-epoch.sh")
+# Cabinet dates begin in 1980.
+[[ "$epoch" =~ ^[0-9]+$ ]] && [ "$epoch" -ge 315532800 ] ||
+    fail "SOURCE_DATE_EPOCH \"$epoch\" is not a time in seconds since 1970, from 1980 on"
+export TZ=UTC
+
+pfx="${STYLOHID_SIGN_PFX:-}"
+if [ -n "$pfx" ]; then
+    [ -f "$pfx" ] || fail "STYLOHID_SIGN_PFX: $pfx is not a file"
+    command -v osslsigncode >/dev/null || fail "osslsigncode is needed to sign"
+else
+    echo "package.sh: STYLOHID_SIGN_PFX is not set: $(basename "$out") and its files are not signed" >&2
+fi
+# Signs FILE in place, if a certificate is given.  Without a time-stamp
+# server the signing time is the release's, so that a signed build can be
+# made again byte for byte with the same certificate.
+sign() {  # file
+    [ -n "$pfx" ] || return 0
+    local when=(-time "$epoch")
+    [ -n "${STYLOHID_SIGN_TIMESTAMP_URL:-}" ] && when=(-ts "$STYLOHID_SIGN_TIMESTAMP_URL")
+    osslsigncode sign -pkcs12 "$pfx" -readpass <(printf '%s' "${STYLOHID_SIGN_PASSWORD:-}") \
+        -h sha256 -n "Vellum USB Tablet Program" "${when[@]}" \
+        -in "$1" -out "$1.signed" >"$work/sign.log" 2>&1 ||
+        { cat "$work/sign.log" >&2; fail "signing $(basename "$1") failed"; }
+    mv -f "$1.signed" "$1"
+}
+# A {GUID} from the SHA-256 of TEXT (marked as name-based, RFC 4122).
+guid_of() {  # text
+    local h
+    h=$(printf '%s' "$1" | sha256sum | cut -c1-32)
+    h="${h:0:12}5${h:13:3}$(printf '%x' $(( (16#${h:16:1} & 3) | 8 )))${h:17:15}"
+    h="${h^^}"
+    printf '{%s-%s-%s-%s-%s}' "${h:0:8}" "${h:8:4}" "${h:12:4}" "${h:16:4}" "${h:20:12}"
+}
+# Shipped without debug information.  strip writes a time stamp into the
+# PE header, SOURCE_DATE_EPOCH's if set: 0 is none, as the linker leaves it.
 copy() {  # from to
     [ -f "$1" ] || fail "$1 is missing: build first"
     if [ "$unstripped" = 1 ]; then
         cp "$1" "$2"
     else
-        "$strip" --strip-debug -o "$2" "$1"
+        SOURCE_DATE_EPOCH=0 "$strip" --strip-debug -o "$2" "$1"
     fi
 }
 copy "$from/stylohid.exe" "$work/bin/stylohid.exe"
 copy "$tool" "$work/bin/stylohidctl.exe"
 copy "$from/penpanel.cpl" "$work/bin/penpanel.cpl"
+for f in "$work"/bin/*; do
+    sign "$f"
+done
+# The cabinet keeps each file's time.
+touch -d "@$epoch" "$work"/bin/*
 
 msi="$work/stylohid.msi"
+zero="{00000000-0000-0000-0000-000000000000}"
 # wixl takes Source= paths relative to its working folder (absolute ones
 # fail).
 (cd "$work" && wixl -a "$arch" "${defines[@]}" -D Version="$version" -D BinDir=bin \
-    -D RunKey="$run_key" -D RunValue="$run_value" \
+    -D RunKey="$run_key" -D RunValue="$run_value" -D ProductCode="$zero" \
     -o "$msi" "$ROOT/package/stylohid.wxs") 2>"$work/wixl.log" ||
     { cat "$work/wixl.log" >&2; fail "wixl failed"; }
 # wixl says CRITICAL for the custom action it drops (inserted below) and
@@ -109,5 +167,25 @@ upgrade_code=$(msiinfo export "$msi" Property | tr -d '\r' | awk '$1 == "Upgrade
 msibuild "$msi" -q "DELETE FROM \`Upgrade\` WHERE \`ActionProperty\` = 'WIX_UPGRADE_DETECTED'"
 msibuild "$msi" -q "INSERT INTO \`Upgrade\` (\`UpgradeCode\`, \`VersionMax\`, \`Attributes\`, \`ActionProperty\`) VALUES ('$upgrade_code', '$version', 513, 'WIX_UPGRADE_DETECTED')"
 
-mkdir -p "$(dirname "$out")"
+# The codes from the content: the package with stand-ins for them (from
+# wixl on) and the release's time, then its hash.
+python3 "$ROOT/scripts/set-msi-summary.py" "$msi" "$epoch" "$zero"
+content="$version $(sha256sum <"$msi" | cut -d' ' -f1)"
+msibuild "$msi" -q "DELETE FROM \`Property\` WHERE \`Property\` = 'ProductCode'" \
+    -q "INSERT INTO \`Property\` (\`Property\`, \`Value\`) VALUES ('ProductCode', '$(guid_of "ProductCode $content")')"
+python3 "$ROOT/scripts/set-msi-summary.py" "$msi" "$epoch" "$(guid_of "PackageCode $content")"
+sign "$msi"
+
+# The package, its files as they are in it, and their checksums.
+dir=$(dirname "$out") name=$(basename "${out%.msi}")
+mkdir -p "$dir"
+rm -rf "${out%.msi}"
+mkdir "${out%.msi}"
+cp -p "$work"/bin/* "${out%.msi}/"
 mv -f "$msi" "$out"
+(
+    cd "$dir"
+    { [ -f SHA256SUMS ] && awk -v n="$name" '$2 != n ".msi" && index($2, n "/") != 1' SHA256SUMS
+      sha256sum "$name.msi" "$name"/*; } | sort -k2 >SHA256SUMS.new
+    mv -f SHA256SUMS.new SHA256SUMS
+)

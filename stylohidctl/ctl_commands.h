@@ -3,11 +3,13 @@
 #ifndef CTL_COMMANDS_H
 #define CTL_COMMANDS_H
 
-// Exit codes of every command.
-#define EXIT_DONE       0   // done (close: also when no program runs)
-#define EXIT_NO_PROGRAM 1   // the command needs the running program and none runs
-#define EXIT_USAGE      2   // the command line is wrong
-#define EXIT_FAILED     3   // a system call failed
+// Exit codes of every command, one meaning each (the help and the README
+// list them).
+#define EXIT_DONE          0   // done (close: also when no program runs)
+#define EXIT_NO_PROGRAM    1   // the command needs the running program and none runs
+#define EXIT_USAGE         2   // the command line is wrong
+#define EXIT_FAILED        3   // a system call failed
+#define EXIT_PROBLEM_FOUND 4   // diagnose: a check is not OK
 
 // argv[0] is the command's own name; argc counts it.
 typedef int (*CommandEntry)(int argc, char **argv);

@@ -12,14 +12,13 @@ static void PrintHelp()
            "Commands to the running stylohid.exe and its stored settings.\n\n");
     for (const CtlCommand *c = CtlCommands; c->Name; c++) {
         char head[64];
-        _snprintf(head, sizeof head, "%s %s", c->Name, c->Arguments);
-        head[sizeof head - 1] = '\0';
+        snprintf(head, sizeof head, "%s %s", c->Name, c->Arguments);
         printf("  %-32s %s\n", head, c->Summary);
     }
     printf("  %-32s %s\n", "--help", "show this text");
     printf("  %-32s %s\n", "--version", "show the version");
-    printf("\nExit codes: 0 done; 1 the program does not run (diagnose: a "
-           "check found a problem);\n2 wrong command line; 3 failed.\n");
+    printf("\nExit codes: 0 done (close: also when no program runs); 1 the program\n"
+           "does not run; 2 wrong command line; 3 failed; 4 diagnose found a problem.\n");
 }
 
 int main(int argc, char **argv)
@@ -40,7 +39,6 @@ int main(int argc, char **argv)
         if (strcmp(name, c->Name) == 0)
             return c->Run(argc - 1, argv + 1);
     char text[160];
-    _snprintf(text, sizeof text, "unknown command \"%.100s\"", name);
-    text[sizeof text - 1] = '\0';
+    snprintf(text, sizeof text, "unknown command \"%.100s\"", name);
     return ReportUsage(text);
 }

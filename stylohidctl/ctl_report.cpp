@@ -14,8 +14,18 @@ void DescribeError(DWORD error, char *text, int size)
                           text[length - 1] == ' ' || text[length - 1] == '.'))
         text[--length] = '\0';
     if (length == 0)
-        _snprintf(text, size, "error %lu", (unsigned long)error);
+        snprintf(text, size, "error %lu", (unsigned long)error);
     text[size - 1] = '\0';
+}
+
+const char *RegistryTypeName(DWORD type, const char *unknown)
+{
+    static const char *const names[] = {
+        "REG_NONE", "REG_SZ", "REG_EXPAND_SZ", "REG_BINARY", "REG_DWORD",
+        "REG_DWORD_BIG_ENDIAN", "REG_LINK", "REG_MULTI_SZ",
+        "REG_RESOURCE_LIST", "REG_FULL_RESOURCE_DESCRIPTOR",
+        "REG_RESOURCE_REQUIREMENTS_LIST", "REG_QWORD"};
+    return type < sizeof names / sizeof names[0] ? names[type] : unknown;
 }
 
 int ReportFailure(int exitCode, const char *what, DWORD error)

@@ -8,6 +8,9 @@
 // text; "error N" when the system has none.
 void DescribeError(DWORD error, char *text, int size);
 
+// The name of a registry value type ("REG_SZ"), or unknown when it has none.
+const char *RegistryTypeName(DWORD type, const char *unknown);
+
 // "stylohidctl: <what>: <the system's text> (error N)" on standard error;
 // returns exitCode.
 int ReportFailure(int exitCode, const char *what, DWORD error);

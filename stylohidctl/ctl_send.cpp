@@ -42,8 +42,7 @@ static int RunSimpleCommand(int argc, char **argv, UINT message, WPARAM wParam)
 {
     if (argc != 1) {
         char text[128];
-        _snprintf(text, sizeof text, "%s takes no arguments", argv[0]);
-        text[sizeof text - 1] = '\0';
+        snprintf(text, sizeof text, "%s takes no arguments", argv[0]);
         return ReportUsage(text);
     }
     RunningProgram program;
@@ -154,10 +153,9 @@ int RunClose(int argc, char **argv)
     int code = EXIT_DONE;
     if (wait && !WaitForEnd(process, program.Window, seconds)) {
         char text[128];
-        _snprintf(text, sizeof text,
-                  "stylohid (process %lu) did not end within %lu seconds",
-                  (unsigned long)program.ProcessId, (unsigned long)seconds);
-        text[sizeof text - 1] = '\0';
+        snprintf(text, sizeof text,
+                 "stylohid (process %lu) did not end within %lu seconds",
+                 (unsigned long)program.ProcessId, (unsigned long)seconds);
         code = ReportProblem(EXIT_FAILED, text);
     }
     if (process)

@@ -18,7 +18,7 @@ const CtlCommand CtlCommands[] = {
      "create the settings key and let every user's program change it",
      RunGrantSettings},
     {"diagnose", "",
-     "check what the tablet needs, one line each; exit 1 on a problem",
+     "check what the tablet needs, one line each; exit 4 on a problem",
      RunDiagnose},
     {NULL, NULL, NULL, NULL}
 };

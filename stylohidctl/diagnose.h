@@ -6,9 +6,7 @@
 #define DIAGNOSE_H
 
 #include <windows.h>
-
-// Exit code of diagnose when a check is not OK.
-#define EXIT_PROBLEM_FOUND 1
+#include "ctl_commands.h"
 
 // The command: runs every check in order; EXIT_DONE when all of them are OK,
 // EXIT_PROBLEM_FOUND otherwise.

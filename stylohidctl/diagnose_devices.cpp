@@ -1,17 +1,11 @@
 // diagnose: the tablet among the HID devices, found the way the program
 // finds it, and the tablet driver's control device.
 #include <windows.h>
-#include <setupapi.h>
-extern "C" {
-#include <hidsdi.h>
-#include <hidpi.h>
-}
 #include <stdio.h>
-#include <stdlib.h>
 #include <string.h>
 
-#include "device/hid_interfaces.h"
 #include "device/tablet_protocol.h"
+#include "shared/hid_walk.h"
 #include "ctl_commands.h"
 #include "ctl_program.h"
 #include "ctl_report.h"
@@ -58,7 +52,7 @@ static void ExamineTablet(const char *path, TabletSearch *search)
 
 // Reads the interface's USB ids without asking for access, so that a device
 // held by another program is still named.  Every interface is looked at.
-static bool ExamineInterface(const char *path, void *context)
+static bool ExamineInterface(DWORD, const char *path, void *context)
 {
     TabletSearch *search = (TabletSearch *)context;
     HANDLE device = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,

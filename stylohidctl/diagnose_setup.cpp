@@ -6,6 +6,7 @@
 #include <string.h>
 
 #include "settings/stored_values.h"
+#include "shared/run_command.h"
 #include "ctl_commands.h"
 #include "ctl_program.h"
 #include "ctl_report.h"
@@ -98,23 +99,13 @@ bool CheckProgramRunning()
 
 // ---- The settings key ------------------------------------------------------
 
-static const char *const StoredValueNames[] = {
-    VALUE_ABSOLUTE, VALUE_LANDSCAPE, VALUE_SENSITIVITY, VALUE_WORKING_AREA,
-    VALUE_START_X,  VALUE_START_Y,   VALUE_END_X,       VALUE_END_Y,
-    VALUE_BUTTON1,  VALUE_BUTTON2};
-#define STORED_VALUE_COUNT (sizeof StoredValueNames / sizeof StoredValueNames[0])
-
 static void DescribeType(DWORD type, DWORD size, char *text, size_t textSize)
 {
-    static const char *const names[] = {
-        "REG_NONE", "REG_SZ", "REG_EXPAND_SZ", "REG_BINARY", "REG_DWORD",
-        "REG_DWORD_BIG_ENDIAN", "REG_LINK", "REG_MULTI_SZ",
-        "REG_RESOURCE_LIST", "REG_FULL_RESOURCE_DESCRIPTOR",
-        "REG_RESOURCE_REQUIREMENTS_LIST", "REG_QWORD"};
+    const char *name = RegistryTypeName(type, NULL);
     if (type == REG_DWORD)
         snprintf(text, textSize, "a REG_DWORD of %lu bytes", (unsigned long)size);
-    else if (type < sizeof names / sizeof names[0])
-        snprintf(text, textSize, "%s", names[type]);
+    else if (name)
+        snprintf(text, textSize, "%s", name);
     else
         snprintf(text, textSize, "of type %lu", (unsigned long)type);
 }
@@ -166,16 +157,16 @@ bool CheckSettingsKey()
     unsigned stored = 0, missing = 0;
     for (unsigned i = 0; i < STORED_VALUE_COUNT; i++) {
         DWORD type = REG_NONE, number = 0, size = sizeof number;
-        LONG read = RegQueryValueExA(key, StoredValueNames[i], NULL, &type,
+        LONG read = RegQueryValueExA(key, StoredValues[i].Name, NULL, &type,
                                      (BYTE *)&number, &size);
-        if (read == ERROR_SUCCESS && type == REG_DWORD && size == sizeof number) {
+        if (read == ERROR_SUCCESS && type == StoredValues[i].Type && size == sizeof number) {
             stored++;
             continue;
         }
         if (read == ERROR_FILE_NOT_FOUND) {
             size_t used = strlen(absent);
             snprintf(absent + used, sizeof absent - used, "%s%s",
-                     missing++ ? ", " : "", StoredValueNames[i]);
+                     missing++ ? ", " : "", StoredValues[i].Name);
             continue;
         }
         char what[64];
@@ -185,7 +176,7 @@ bool CheckSettingsKey()
             snprintf(what, sizeof what, "unreadable");
         size_t used = strlen(wrong);
         snprintf(wrong + used, sizeof wrong - used, "%s%s is %s",
-                 used ? ", " : "", StoredValueNames[i], what);
+                 used ? ", " : "", StoredValues[i].Name, what);
     }
     char problems[CHECK_TEXT_MAX / 2];
     snprintf(problems, sizeof problems, "%s%s%s%s", wrong,
@@ -225,65 +216,25 @@ bool CheckSettingsKey()
 
 // ---- The start at logon ----------------------------------------------------
 
-// The program's file from a command line: the quoted part, or the whole line
-// when it names a file, else the line up to its first ".exe".
-static void CommandFile(const char *command, char *file, size_t fileSize)
-{
-    if (command[0] == '"') {
-        const char *end = strchr(command + 1, '"');
-        size_t length = end ? (size_t)(end - command - 1) : strlen(command + 1);
-        snprintf(file, fileSize, "%.*s", (int)length, command + 1);
-        return;
-    }
-    snprintf(file, fileSize, "%s", command);
-    if (GetFileAttributesA(file) != INVALID_FILE_ATTRIBUTES)
-        return;
-    const char *exe = command;
-    for (const char *p = command; *p; p++)
-        if (_strnicmp(p, ".exe", 4) == 0) {
-            exe = p + 4;
-            break;
-        }
-    if (exe != command)
-        snprintf(file, fileSize, "%.*s", (int)(exe - command), command);
-}
-
 bool CheckLogonStart()
 {
     const char *label = "Logon start";
-    char command[2 * MAX_PATH] = "";
-    DWORD type = REG_NONE, size = sizeof command - 1;
-    HKEY key;
-    LONG result = RegOpenKeyExA(HKEY_LOCAL_MACHINE, RUN_KEY_PATH, 0,
-                                KEY_QUERY_VALUE, &key);
-    if (result == ERROR_SUCCESS) {
-        result = RegQueryValueExA(key, RUN_VALUE_NAME, NULL, &type,
-                                  (BYTE *)command, &size);
-        RegCloseKey(key);
-    }
-    if (result == ERROR_SUCCESS && type != REG_SZ && type != REG_EXPAND_SZ)
-        result = ERROR_INVALID_DATA;
-    if (result != ERROR_SUCCESS)
+    char file[MAX_PATH], arguments[RUN_ARGUMENTS_SIZE];
+    switch (FindRunProgram(file, sizeof file, arguments, sizeof arguments)) {
+    case RUN_VALUE_ABSENT:
         return PrintCheck(label, false,
                           "the program does not start at logon: no text value "
                           "\"%s\" under HKLM\\%s. Repair or reinstall the "
                           "package (Add or Remove Programs).",
                           RUN_VALUE_NAME, RUN_KEY_PATH);
-    command[size < sizeof command ? size : sizeof command - 1] = '\0';
-    char expanded[2 * MAX_PATH];
-    if (type == REG_EXPAND_SZ &&
-        ExpandEnvironmentStringsA(command, expanded, sizeof expanded) - 1 <
-            sizeof expanded)
-        snprintf(command, sizeof command, "%s", expanded);
-    char file[2 * MAX_PATH];
-    CommandFile(command, file, sizeof file);
-    DWORD attributes = GetFileAttributesA(file);
-    if (attributes == INVALID_FILE_ATTRIBUTES ||
-        (attributes & FILE_ATTRIBUTE_DIRECTORY))
+    case RUN_PROGRAM_ABSENT:
         return PrintCheck(label, false,
                           "the value \"%s\" under HKLM\\%s starts %s, which does "
                           "not exist. Repair or reinstall the package (Add or "
                           "Remove Programs).", RUN_VALUE_NAME, RUN_KEY_PATH, file);
+    case RUN_PROGRAM_PRESENT:
+        break;
+    }
     return PrintCheck(label, true, "%s starts at every logon (\"%s\" under HKLM\\%s).",
                       file, RUN_VALUE_NAME, RUN_KEY_PATH);
 }

@@ -1,6 +1,7 @@
 #include "app/discovery_wait.h"
 #include "app/app_state.h"
 #include "app/main_window.h"
+#include "app/startup.h"
 #include "device/hid_probe.h"
 #include "device/packet_reader.h"
 #include "os/os.h"

@@ -3,6 +3,8 @@
 #define MAIN_WINDOW_H
 
 #include <windows.h>
+// Its class is registered, and the window made, by start-up.
+#include "app/startup.h"
 
 #define MAIN_WINDOW_CLASS_STYLE (CS_DBLCLKS | CS_SAVEBITS | CS_BYTEALIGNWINDOW)
 
@@ -11,13 +13,8 @@
 #define WM_TABLET_PACKET  2025
 // WM_TABLET_RELOAD (2026) is in settings/stored_values.h, shared with the applet.
 
-ATOM RegisterMainWindowClass(HINSTANCE instance);
 INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam,
                                 LPARAM lParam);
-
-// WinMain's body: replaces a running copy, creates the main window, runs the
-// message loop and returns the exit code.
-int RunProgram(HINSTANCE instance, HINSTANCE previous);
 
 // The shutdown steps of WM_CLOSE; the second and later calls do nothing.
 void ShutDownProgram();
@@ -25,8 +22,5 @@ void ShutDownProgram();
 // Writes the settings if the reader's settings load has taken them in (or
 // found no key) and nothing has written them yet in this run.
 void SaveSettingsOnce();
-
-// The one way of reporting an error: text and caption from the string table.
-void ShowStringMessage(HWND owner, UINT textId, UINT captionId, UINT style);
 
 #endif

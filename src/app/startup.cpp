@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <commctrl.h>
 #include "app/app_state.h"
+#include "app/startup.h"
 #include "app/main_window.h"
 #include "os/os.h"
 #include "res/resource.h"

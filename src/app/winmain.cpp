@@ -1,5 +1,5 @@
 #include <windows.h>
-#include "app/main_window.h"
+#include "app/startup.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR, int)
 {

@@ -3,6 +3,7 @@
 #include "device/hid_probe.h"
 #include <stdlib.h>
 #include "os/os.h"
+#include "shared/hid_walk.h"
 
 volatile LONG TabletFound;
 TabletExtentsState TabletExtents;
@@ -17,25 +18,12 @@ struct HidDeviceRecord {
     HIDP_CAPS Caps;
 };
 
-// The logical maximum of the first input value capability with this Generic
-// Desktop usage; false when the report has none.
-static bool ReadLogicalMax(HidDeviceRecord *record, USAGE usage, LONG *max)
-{
-    USHORT count = record->Caps.NumberInputValueCaps;
-    if (count == 0)
-        return false;
-    HIDP_VALUE_CAPS *caps = (HIDP_VALUE_CAPS *)calloc(count, sizeof *caps);
-    if (!caps)
-        return false;
-    USHORT length = count;
-    NTSTATUS status = OsHidGetSpecificValueCaps(HidP_Input, 1, 0, usage, caps,
-                                                &length, record->Preparsed);
-    bool found = status == HIDP_STATUS_SUCCESS && length > 0;
-    if (found)
-        *max = caps[0].LogicalMax;
-    free(caps);
-    return found;
-}
+// The pass's table, one slot per enumeration index.
+struct HidDeviceTable {
+    HidDeviceRecord *Records;
+    DWORD Capacity;
+    bool OutOfMemory;
+};
 
 static void ExamineTablet(HidDeviceRecord *record)
 {
@@ -44,85 +32,65 @@ static void ExamineTablet(HidDeviceRecord *record)
         return;
     // An extent is written only when the report has that value.
     LONG max;
-    if (ReadLogicalMax(record, 0x30, &max))
+    if (ReadHidLogicalMax(record->Preparsed, &record->Caps, HID_USAGE_X, &max))
         TabletExtents.XMax = max;
-    if (ReadLogicalMax(record, 0x31, &max))
+    if (ReadHidLogicalMax(record->Preparsed, &record->Caps, HID_USAGE_Y, &max))
         TabletExtents.YMax = max;
 }
 
-static void ExamineInterface(HDEVINFO set, SP_DEVICE_INTERFACE_DATA *data,
-                             HidDeviceRecord *record)
+static void ExamineInterface(const char *path, HidDeviceRecord *record)
 {
-    DWORD size = 0;
-    OsSetupDiGetDeviceInterfaceDetail(set, data, NULL, 0, &size);
-    if (size < sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A))
+    record->Device = OsCreateFile(path, GENERIC_READ | GENERIC_WRITE,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  OPEN_EXISTING, 0);
+    if (record->Device == INVALID_HANDLE_VALUE)
         return;
-    SP_DEVICE_INTERFACE_DETAIL_DATA_A *detail =
-        (SP_DEVICE_INTERFACE_DETAIL_DATA_A *)malloc(size);
-    if (!detail)
-        return;
-    detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A);
-    if (OsSetupDiGetDeviceInterfaceDetail(set, data, detail, size, NULL)) {
-        record->Device = OsCreateFile(detail->DevicePath,
-                                      GENERIC_READ | GENERIC_WRITE,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                      OPEN_EXISTING, 0);
-        if (record->Device != INVALID_HANDLE_VALUE) {
-            if (OsHidGetPreparsedData(record->Device, &record->Preparsed)) {
-                record->Attributes.Size = sizeof record->Attributes;
-                if (OsHidGetAttributes(record->Device, &record->Attributes) &&
-                    record->Attributes.ProductID == TABLET_PRODUCT_ID &&
-                    record->Attributes.VendorID == TABLET_VENDOR_ID)
-                    ExamineTablet(record);
-                OsHidFreePreparsedData(record->Preparsed);
-            }
-            OsCloseHandle(record->Device);
-        }
+    if (OsHidGetPreparsedData(record->Device, &record->Preparsed)) {
+        record->Attributes.Size = sizeof record->Attributes;
+        if (OsHidGetAttributes(record->Device, &record->Attributes) &&
+            IsTabletAttributes(&record->Attributes))
+            ExamineTablet(record);
+        OsHidFreePreparsedData(record->Preparsed);
     }
-    free(detail);
+    OsCloseHandle(record->Device);
+}
+
+// Doubles the table until the index has its slot; false when memory ran out.
+static bool MakeRoomFor(HidDeviceTable *table, DWORD index)
+{
+    while (index >= table->Capacity) {
+        HidDeviceRecord *larger = (HidDeviceRecord *)realloc(
+            table->Records, 2 * table->Capacity * sizeof *larger);
+        if (!larger)
+            return false;
+        table->Records = larger;
+        ZeroMemory(table->Records + table->Capacity,
+                   table->Capacity * sizeof *larger);
+        table->Capacity *= 2;
+    }
+    return true;
+}
+
+static bool VisitForTablet(DWORD index, const char *path, void *context)
+{
+    HidDeviceTable *table = (HidDeviceTable *)context;
+    if (!MakeRoomFor(table, index)) {
+        table->OutOfMemory = true;
+        return true;
+    }
+    ExamineInterface(path, &table->Records[index]);
+    return false;
 }
 
 bool ProbeTablet()
 {
-    GUID hidGuid;
-    OsHidGetHidGuid(&hidGuid);
-    HDEVINFO set = OsSetupDiGetClassDevs(&hidGuid, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
-    if (set == INVALID_HANDLE_VALUE)
+    HidDeviceTable table;
+    table.Capacity = HID_TABLE_START;
+    table.OutOfMemory = false;
+    table.Records = (HidDeviceRecord *)calloc(table.Capacity, sizeof *table.Records);
+    if (!table.Records)
         return false;
-
-    DWORD capacity = HID_TABLE_START;
-    HidDeviceRecord *table = (HidDeviceRecord *)calloc(capacity, sizeof *table);
-    if (!table) {
-        OsSetupDiDestroyDeviceInfoList(set);
-        return false;
-    }
-    DWORD failuresInRow = 0;
-    for (DWORD index = 0;; index++) {
-        if (index >= capacity) {
-            HidDeviceRecord *larger =
-                (HidDeviceRecord *)realloc(table, 2 * capacity * sizeof *table);
-            if (!larger) {
-                free(table);
-                OsSetupDiDestroyDeviceInfoList(set);
-                return false;
-            }
-            table = larger;
-            ZeroMemory(table + capacity, capacity * sizeof *table);
-            capacity *= 2;
-        }
-        SP_DEVICE_INTERFACE_DATA data;
-        ZeroMemory(&data, sizeof data);
-        data.cbSize = sizeof data;
-        if (!OsSetupDiEnumDeviceInterfaces(set, &hidGuid, index, &data)) {
-            if (GetLastError() == ERROR_NO_MORE_ITEMS ||
-                ++failuresInRow >= HID_ENUM_FAILURE_LIMIT)
-                break;
-            continue;
-        }
-        failuresInRow = 0;
-        ExamineInterface(set, &data, &table[index]);
-    }
-    OsSetupDiDestroyDeviceInfoList(set);
-    free(table);
-    return TabletFound != 0;
+    bool listed = VisitHidInterfaces(VisitForTablet, &table, NULL);
+    free(table.Records);
+    return listed && !table.OutOfMemory && TabletFound != 0;
 }

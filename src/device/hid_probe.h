@@ -4,11 +4,7 @@
 
 #include <windows.h>
 #include "device/tablet_protocol.h"
-
-// An enumeration that keeps failing with an error other than "no more items"
-// would never end and would grow the pass's table without limit: after this
-// many failures in a row the pass counts the enumeration as complete.
-#define HID_ENUM_FAILURE_LIMIT 256
+#include "shared/hid_walk.h"  // HID_ENUM_FAILURE_LIMIT: where a failing enumeration ends
 
 struct TabletExtentsState {
     LONG XMax;  // logical maxima of the input report's X and Y; 0 until known

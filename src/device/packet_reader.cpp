@@ -1,9 +1,13 @@
 // The reader thread.  It talks to the UI thread only by posting packets, by
 // one error box and by its last WM_CLOSE; the UI thread stops it through
-// RunFlag and the published PacketEvent.
+// RunFlag and the published PacketEvent.  The driver and every timed wait
+// go through src/os; the event, its lock, the thread handle and the messages
+// to the main window are the process's own and stay plain Win32 calls, as
+// everywhere in the program (the unit tests run them for real).
 #include "device/packet_reader.h"
 #include "app/app_state.h"
 #include "app/main_window.h"
+#include "app/startup.h"
 #include "device/driver_channel.h"
 #include "device/hid_probe.h"
 #include "device/packet_ring.h"

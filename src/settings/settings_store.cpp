@@ -35,7 +35,7 @@ void ResetTabletSettings()
     block.Landscape = START_ORIENTATION;
     block.Absolute = START_ABSOLUTE_MODE;
     block.WorkingArea = START_WORKING_AREA;
-    block.StartX = block.StartY = block.EndX = block.EndY = START_AREA_EDGE;
+    block.StartX = block.StartY = block.EndX = block.EndY = START_AREA_BOUND;
     block.Button1 = START_BUTTON1_ACTION;
     block.Button2 = START_BUTTON2_ACTION;
     UnlockSettings();
@@ -74,45 +74,31 @@ static LONG OpenSettingsKey(HKEY *key)
                           key);
 }
 
-// The eight values read before the pen buttons, in the order they are read.
-enum SharedValue {
-    SHARED_ABSOLUTE,
-    SHARED_LANDSCAPE,
-    SHARED_SENSITIVITY,
-    SHARED_WORKING_AREA,
-    SHARED_START_X,
-    SHARED_START_Y,
-    SHARED_END_X,
-    SHARED_END_Y,
-    SHARED_VALUE_COUNT
-};
-
-static const char *const SharedValueNames[SHARED_VALUE_COUNT] = {
-    VALUE_ABSOLUTE, VALUE_LANDSCAPE, VALUE_SENSITIVITY, VALUE_WORKING_AREA,
-    VALUE_START_X,  VALUE_START_Y,   VALUE_END_X,       VALUE_END_Y};
+// The values read before the pen buttons, in the order they are read.
+#define SHARED_VALUE_COUNT STORED_BUTTON1
 
 static void StoreSharedValue(TabletSettingsState *settings, int which, DWORD number)
 {
     DriverSettingsBlock &block = settings->Block;
     USHORT low = (USHORT)number;
     switch (which) {
-    case SHARED_ABSOLUTE:
+    case STORED_ABSOLUTE:
         settings->AbsoluteMode = (LONG)number;
         block.Absolute = low;
         break;
-    case SHARED_LANDSCAPE:
+    case STORED_LANDSCAPE:
         settings->Orientation = (LONG)number;
         block.Landscape = low;
         break;
-    case SHARED_SENSITIVITY:
+    case STORED_SENSITIVITY:
         settings->Sensitivity = (LONG)number;
         block.Sensitivity = low;
         break;
-    case SHARED_WORKING_AREA: block.WorkingArea = low; break;
-    case SHARED_START_X: block.StartX = low; break;
-    case SHARED_START_Y: block.StartY = low; break;
-    case SHARED_END_X: block.EndX = low; break;
-    case SHARED_END_Y: block.EndY = low; break;
+    case STORED_WORKING_AREA: block.WorkingArea = low; break;
+    case STORED_START_X: block.StartX = low; break;
+    case STORED_START_Y: block.StartY = low; break;
+    case STORED_END_X: block.EndX = low; break;
+    case STORED_END_Y: block.EndY = low; break;
     }
 }
 
@@ -122,13 +108,13 @@ static DWORD SharedValueInForce(const TabletSettingsState *settings, int which)
 {
     const DriverSettingsBlock &block = settings->Block;
     switch (which) {
-    case SHARED_ABSOLUTE: return (DWORD)settings->AbsoluteMode;
-    case SHARED_LANDSCAPE: return (DWORD)settings->Orientation;
-    case SHARED_SENSITIVITY: return (DWORD)settings->Sensitivity;
-    case SHARED_WORKING_AREA: return block.WorkingArea;
-    case SHARED_START_X: return block.StartX;
-    case SHARED_START_Y: return block.StartY;
-    case SHARED_END_X: return block.EndX;
+    case STORED_ABSOLUTE: return (DWORD)settings->AbsoluteMode;
+    case STORED_LANDSCAPE: return (DWORD)settings->Orientation;
+    case STORED_SENSITIVITY: return (DWORD)settings->Sensitivity;
+    case STORED_WORKING_AREA: return block.WorkingArea;
+    case STORED_START_X: return block.StartX;
+    case STORED_START_Y: return block.StartY;
+    case STORED_END_X: return block.EndX;
     default: return block.EndY;
     }
 }
@@ -178,7 +164,7 @@ void LoadSettings(volatile LONG *loaded)
     }
     StoredValue shared[SHARED_VALUE_COUNT];
     for (int i = 0; i < SHARED_VALUE_COUNT; i++)
-        shared[i] = ReadStoredValue(key, SharedValueNames[i]);
+        shared[i] = ReadStoredValue(key, StoredValues[i].Name);
     StoredValue button1 = ReadStoredValue(key, VALUE_BUTTON1);
     StoredValue button2 = ReadStoredValue(key, VALUE_BUTTON2);
 

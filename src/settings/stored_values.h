@@ -1,7 +1,9 @@
 /* Where the tablet's settings are stored and what the stored numbers mean.
-   Shared by the resident program and the settings applet. */
+   Shared by the resident program, the settings applet and stylohidctl. */
 #ifndef STORED_VALUES_H
 #define STORED_VALUES_H
+
+#include <windows.h>
 
 /* Under HKEY_LOCAL_MACHINE; every value is a REG_DWORD. */
 #define SETTINGS_KEY_PATH "Software\\VELLUM\\Tablet\\CurrentVersion\\Settings"
@@ -22,14 +24,49 @@
 #define SENSITIVITY_MAX 50
 
 /* The program's settings while nothing is stored (no key, or a value missing
-   or unusable), and what the install stores where a value is missing. */
+   at first run). */
 #define START_ABSOLUTE_MODE 1
 #define START_ORIENTATION   0
 #define START_SENSITIVITY   4
 #define START_BUTTON1_ACTION 2
 #define START_BUTTON2_ACTION 1
 #define START_WORKING_AREA  1   /* the whole tablet */
-#define START_AREA_EDGE     0   /* StartX, StartY, EndX and EndY */
+#define START_AREA_BOUND    0   /* StartX, StartY, EndX and EndY */
+
+/* The stored values, in the order in which the program reads them and the
+   applet and stylohidctl list them. */
+enum StoredValueIndex {
+    STORED_ABSOLUTE,
+    STORED_LANDSCAPE,
+    STORED_SENSITIVITY,
+    STORED_WORKING_AREA,
+    STORED_START_X,
+    STORED_START_Y,
+    STORED_END_X,
+    STORED_END_Y,
+    STORED_BUTTON1,
+    STORED_BUTTON2,
+    STORED_VALUE_COUNT
+};
+
+typedef struct StoredValueInfo {
+    const char *Name;
+    DWORD Type;   /* the registry type the program takes (4 bytes) */
+    DWORD Start;  /* the program's value while none is stored */
+} StoredValueInfo;
+
+static const StoredValueInfo StoredValues[STORED_VALUE_COUNT] = {
+    {VALUE_ABSOLUTE, REG_DWORD, START_ABSOLUTE_MODE},
+    {VALUE_LANDSCAPE, REG_DWORD, START_ORIENTATION},
+    {VALUE_SENSITIVITY, REG_DWORD, START_SENSITIVITY},
+    {VALUE_WORKING_AREA, REG_DWORD, START_WORKING_AREA},
+    {VALUE_START_X, REG_DWORD, START_AREA_BOUND},
+    {VALUE_START_Y, REG_DWORD, START_AREA_BOUND},
+    {VALUE_END_X, REG_DWORD, START_AREA_BOUND},
+    {VALUE_END_Y, REG_DWORD, START_AREA_BOUND},
+    {VALUE_BUTTON1, REG_DWORD, START_BUTTON1_ACTION},
+    {VALUE_BUTTON2, REG_DWORD, START_BUTTON2_ACTION},
+};
 
 /* Asked by another program to take up the stored values again. */
 #define WM_TABLET_RELOAD 2026

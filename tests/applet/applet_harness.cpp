@@ -89,7 +89,7 @@ HMODULE LoadApplet()
     if (!slash)
         return NULL;
     *slash = '\0';
-    std::string cpl = std::string(path) + "\\..\\penpanel.cpl";
+    std::string cpl = std::string(path) + "\\..\\penpanel-seams.cpl";
     return LoadLibraryA(cpl.c_str());
 }
 

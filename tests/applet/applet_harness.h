@@ -1,4 +1,4 @@
-// What the applet's tests share: the applet loaded from its .cpl, the
+// What the applet's tests share: the applet loaded from its test copy, the
 // settings key saved and put back around each test, a stand-in for the
 // running program that counts reloads, and a way to work the modal dialog.
 #ifndef APPLET_HARNESS_H
@@ -31,7 +31,8 @@ BOOL TabletOf20000By15000(LONG *xMax, LONG *yMax);
 // A tablet seam: no tablet.
 BOOL NoTablet(LONG *xMax, LONG *yMax);
 
-// Loads penpanel.cpl from beside the test program's folder's parent.
+// Loads the applet's test copy, penpanel-seams.cpl (penpanel.cpl with
+// SetPanelTestSeams exported too), from the test program's folder's parent.
 HMODULE LoadApplet();
 
 // A top-level window of class "stylohid" in this process, counting the

@@ -130,7 +130,7 @@ struct Diagnose : Program {
     }
 };
 
-TEST_F(Diagnose, NamesTheOneBrokenPartOfTheSetUpAndExitsOneForIt)
+TEST_F(Diagnose, NamesTheOneBrokenPartOfTheSetUpAndExitsFourForIt)
 {
     StartReady();
     char pid[32];
@@ -175,7 +175,7 @@ TEST_F(Diagnose, NamesTheOneBrokenPartOfTheSetUpAndExitsOneForIt)
         EXPECT_TRUE(SameValues(before, SaveSettingsKey()));
         c.Mend();
 
-        EXPECT_EQ(run.ExitCode, c.Label ? 1u : 0u) << run.Out;
+        EXPECT_EQ(run.ExitCode, c.Label ? 4u : 0u) << run.Out;
         size_t lineStart = 0;  // one line per check, in this order
         for (const char *label : CheckLabels) {
             bool broken = c.Label && strcmp(label, c.Label) == 0;
@@ -212,7 +212,7 @@ TEST_F(Diagnose, OpensTheDriversDeviceOnlyWhenNoProgramRuns)
         unsigned logStart = TabletState().LogTotal;
         ToolRun run = RunTool(BuildFolder() + "stylohidctl.exe", "diagnose");
         ASSERT_TRUE(run.Ended);
-        EXPECT_EQ(run.ExitCode, 1u) << run.Out;  // the program does not run
+        EXPECT_EQ(run.ExitCode, 4u) << run.Out;  // the program does not run
         std::string line = LineOf(run.Out, "Driver");
         EXPECT_EQ(Verdict(line), c.Verdict) << line;
         for (const std::string &words : c.Words)

@@ -1,5 +1,5 @@
-// The registry: the real one of the test's Wine prefix, with a hook into
-// each value read.
+// Not a fake: the registry calls pass through to the real registry of the
+// test's Wine prefix, with a hook into each value read.
 #include "fakes/fake_os.h"
 
 void (*FakeRegistryReadHook)(LPCSTR name);

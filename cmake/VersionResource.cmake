@@ -1,0 +1,28 @@
+# A version resource for a file shipped beside the program: the release's
+# version (MAJOR.MINOR.PATCH, as FILEVERSION MAJOR,MINOR,PATCH,0) and a
+# description, as Explorer's Properties and Windows Installer read them.
+# (stylohid.exe keeps its own version block in src/res/stylohid.rc.)
+#
+#   add_version_resource(TARGET VERSION FILE_NAME DESCRIPTION)
+set(VERSION_RESOURCE_TEMPLATE ${CMAKE_CURRENT_LIST_DIR}/version_resource.rc.in)
+function(add_version_resource target version file_name description)
+  if(NOT version MATCHES "^([0-9]+)\\.([0-9]+)\\.([0-9]+)$")
+    message(FATAL_ERROR "add_version_resource: ${version} is not MAJOR.MINOR.PATCH")
+  endif()
+  set(VR_MAJOR ${CMAKE_MATCH_1})
+  set(VR_MINOR ${CMAKE_MATCH_2})
+  set(VR_PATCH ${CMAKE_MATCH_3})
+  set(VR_VERSION ${version})
+  set(VR_DESCRIPTION "${description}")
+  set(VR_FILE_NAME ${file_name})
+  get_filename_component(VR_INTERNAL_NAME ${file_name} NAME_WE)
+  get_target_property(type ${target} TYPE)
+  if(type STREQUAL EXECUTABLE)
+    set(VR_FILE_TYPE VFT_APP)
+  else()
+    set(VR_FILE_TYPE VFT_DLL)
+  endif()
+  set(rc ${CMAKE_CURRENT_BINARY_DIR}/${target}_version.rc)
+  configure_file(${VERSION_RESOURCE_TEMPLATE} ${rc} @ONLY)
+  target_sources(${target} PRIVATE ${rc})
+endfunction()

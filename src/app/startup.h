@@ -1,0 +1,17 @@
+// Start-up, the message loop and the end of the program: the main window's
+// class, WinMain's body and the program's one way of reporting an error.
+#ifndef STARTUP_H
+#define STARTUP_H
+
+#include <windows.h>
+
+ATOM RegisterMainWindowClass(HINSTANCE instance);
+
+// WinMain's body: replaces a running copy, creates the main window, runs the
+// message loop and returns the exit code.
+int RunProgram(HINSTANCE instance, HINSTANCE previous);
+
+// The one way of reporting an error: text and caption from the string table.
+void ShowStringMessage(HWND owner, UINT textId, UINT captionId, UINT style);
+
+#endif
