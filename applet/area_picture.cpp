@@ -164,7 +164,7 @@ static void DrawSurfaceAndArea(HDC dc, HWND dialog, const RECT *bounds)
     FillRect(dc, &filled, tint);
     DeleteObject(tint);
     FrameRect(dc, &filled, GetSysColorBrush(COLOR_HIGHLIGHT));
-    if (!WholeTabletChosen(dialog))
+    if (toScale && !WholeTabletChosen(dialog))
         DrawGrips(dc, &pixels);
 
     if (!toScale) {
@@ -258,9 +258,13 @@ static LPCSTR CursorForGrip(int grip)
     return IDC_SIZENS;
 }
 
-// What a press at the picture's point would hold.
+// What a press at the picture's point would hold.  Nothing while the
+// tablet's size is not known: the outline's units are not the tablet's, and
+// an area dragged on it could reach past the tablet's edges.
 static int GripAt(HWND dialog, POINT point)
 {
+    if (!SurfaceToScale())
+        return GRIP_NONE;
     RECT client;
     GetClientRect(GetDlgItem(dialog, IDC_AREA_PICTURE), &client);
     if (!PtInRect(&client, point))

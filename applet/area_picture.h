@@ -26,7 +26,9 @@ void DrawAreaPicture(const DRAWITEMSTRUCT *item);
 // The mouse over the dialog, at a point in the dialog's client pixels.  A
 // press on the area or its edges begins a drag (choosing "Part of the
 // tablet" if the whole was chosen); each move puts the dragged area into
-// the fields; a release ends it.  True when the message was taken.
+// the fields; a release ends it.  While the tablet's size is not known the
+// area is not dragged (the fields still take it).  True when the message was
+// taken.
 bool PressAreaPicture(HWND dialog, POINT point);
 bool DragAreaPicture(HWND dialog, POINT point);
 void EndAreaDrag(HWND dialog);

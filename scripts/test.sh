@@ -10,8 +10,6 @@ source "$ROOT/scripts/wine-env.sh"
 start_wine_env
 echo "Testing in $BUILD_DIR ($WIN_ARCH under Wine, DISPLAY=$DISPLAY)"
 cd "$BUILD_DIR"
-# A test that fails is run once more, and the summary counts it as failed
-# only if it fails again: about one Wine test process in a few hundred ends
-# at once with no output on a busy machine (the first failure stays in the
-# output above the summary).
-ctest --output-on-failure --timeout 300 --repeat until-pass:2 "$@" </dev/null
+# A test that ends at once without any output is run once more (see
+# run-ctest.sh); every other failure counts at once.
+"$ROOT/scripts/run-ctest.sh" --output-on-failure --timeout 300 "$@"

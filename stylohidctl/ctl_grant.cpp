@@ -5,7 +5,8 @@
 // installer as an administrator (SYSTEM), and by hand to repair a key whose
 // owner or access list someone changed: ownership is taken back first, and
 // subkeys, which nothing of this product makes, are removed without
-// following registry links to where they point.
+// following registry links to where they point.  A value missing from the
+// key is stored with the program's starting value (starting_values.cpp).
 #include <windows.h>
 #include <sddl.h>
 #include <stdio.h>
@@ -13,6 +14,7 @@
 #include "ctl_commands.h"
 #include "ctl_report.h"
 #include "settings/stored_values.h"
+#include "starting_values.h"
 
 // Owner Administrators.  Protected access list on the key alone (nothing
 // inherited by subkeys): full control for Administrators and SYSTEM; for
@@ -188,5 +190,13 @@ int RunGrantSettings(int argc, char **argv)
            disposition == REG_CREATED_NEW_KEY ? "created" : "kept its values");
     if (state.Removed)
         printf("%u subkeys removed (links removed, not followed)\n", state.Removed);
+    // An empty key helps nobody: the program's starting values where none is.
+    int added = 0;
+    status = StoreMissingStartingValues(&added);
+    if (status != ERROR_SUCCESS)
+        return ReportFailure(EXIT_FAILED, "could not store the starting settings",
+                             (DWORD)status);
+    if (added > 0)
+        printf("%d missing settings stored with the program's starting values\n", added);
     return EXIT_DONE;
 }

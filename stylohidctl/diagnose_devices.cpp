@@ -135,11 +135,21 @@ bool CheckTabletPresent()
 
 // ---- The driver's control device -----------------------------------------
 
-// Opened as the program opens it and closed at once: no request reaches the
-// driver, so a running program is not disturbed.
+// Opened as the program opens it and closed at once, but only while the
+// program does not run: even an open and a close reach the driver (create,
+// cleanup, close), and a driver that serves one client may reset on them and
+// cut the running program off.  A running program is the proof that the
+// device opens: without it the program ends.
 bool CheckControlDevice()
 {
     const char *label = "Driver";
+    RunningProgram program;
+    if (FindRunningProgram(&program))
+        return PrintCheck(label, true,
+                          "the tablet driver's device %s is not opened while the "
+                          "program runs (process id %lu): the program uses it once "
+                          "it has found the tablet, and ends when it cannot open it.",
+                          TABLET_DEVICE_PATH, (unsigned long)program.ProcessId);
     HANDLE device = CreateFileA(TABLET_DEVICE_PATH, GENERIC_READ | GENERIC_WRITE,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
@@ -151,16 +161,6 @@ bool CheckControlDevice()
     DWORD error = GetLastError();
     char reason[ERROR_TEXT_MAX];
     DescribeReason(error, reason, sizeof reason);
-    // A driver that allows one open at a time refuses a second one while the
-    // program holds the device.
-    RunningProgram program;
-    if ((error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION ||
-         error == ERROR_BUSY) && FindRunningProgram(&program))
-        return PrintCheck(label, true,
-                          "the tablet driver's device %s is there but in use "
-                          "(%s), most likely by the running program (process id "
-                          "%lu).", TABLET_DEVICE_PATH, reason,
-                          (unsigned long)program.ProcessId);
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
         return PrintCheck(label, false,
                           "the tablet driver's device %s does not open (%s): the "

@@ -60,14 +60,8 @@ static bool SendRequest(DWORD code, void *in, DWORD inSize, void *out,
     return ok;
 }
 
-static bool SendValue(DWORD code, DWORD value)
-{
-    return SendRequest(code, &value, sizeof value, NULL, 0);
-}
-
-bool EnableReporting(DWORD on) { return SendValue(IOCTL_TABLET_ENABLE, on); }
-
-bool EnableReportingWithin(DWORD on, DWORD waitMs)
+// Takes the channel's lock unless another request holds it for waitMs.
+static bool EnterChannelWithin(DWORD waitMs)
 {
     DWORD start = OsGetTickCount();
     while (!TryEnterCriticalSection(&DriverChannel.Lock)) {
@@ -75,9 +69,32 @@ bool EnableReportingWithin(DWORD on, DWORD waitMs)
             return false;
         OsSleep(1);
     }
-    bool ok = SendRequestLocked(IOCTL_TABLET_ENABLE, &on, sizeof on, NULL, 0);
+    return true;
+}
+
+// A request that gives up, sending nothing, when the channel stays held.
+static bool SendRequestWithin(DWORD code, void *in, DWORD inSize, DWORD waitMs)
+{
+    if (!EnterChannelWithin(waitMs))
+        return false;
+    bool ok = SendRequestLocked(code, in, inSize, NULL, 0);
     LeaveCriticalSection(&DriverChannel.Lock);
     return ok;
+}
+
+static bool SendValueWithin(DWORD code, DWORD value, DWORD waitMs)
+{
+    return SendRequestWithin(code, &value, sizeof value, waitMs);
+}
+
+bool EnableReporting(DWORD on)
+{
+    return SendRequest(IOCTL_TABLET_ENABLE, &on, sizeof on, NULL, 0);
+}
+
+bool EnableReportingWithin(DWORD on, DWORD waitMs)
+{
+    return SendValueWithin(IOCTL_TABLET_ENABLE, on, waitMs);
 }
 
 bool ArmPacketEvent(HANDLE event)
@@ -95,17 +112,17 @@ bool ReadPenPacket(PenPacket *packet)
 
 bool SetAbsoluteMode(DWORD absolute)
 {
-    return SendValue(IOCTL_TABLET_SET_ABSOLUTE, absolute);
+    return SendValueWithin(IOCTL_TABLET_SET_ABSOLUTE, absolute, CHANNEL_WAIT_MS);
 }
 
 bool SetOrientation(DWORD portrait)
 {
-    return SendValue(IOCTL_TABLET_SET_ORIENTATION, portrait);
+    return SendValueWithin(IOCTL_TABLET_SET_ORIENTATION, portrait, CHANNEL_WAIT_MS);
 }
 
 bool SetSensitivity(DWORD sensitivity)
 {
-    return SendValue(IOCTL_TABLET_SET_SENSITIVITY, sensitivity);
+    return SendValueWithin(IOCTL_TABLET_SET_SENSITIVITY, sensitivity, CHANNEL_WAIT_MS);
 }
 
 DWORD MakeExtentsWord(LONG xMax, LONG yMax)
@@ -115,11 +132,13 @@ DWORD MakeExtentsWord(LONG xMax, LONG yMax)
 
 bool SetExtents(LONG xMax, LONG yMax)
 {
-    return SendValue(IOCTL_TABLET_SET_EXTENTS, MakeExtentsWord(xMax, yMax));
+    DWORD extents = MakeExtentsWord(xMax, yMax);
+    return SendRequest(IOCTL_TABLET_SET_EXTENTS, &extents, sizeof extents, NULL, 0);
 }
 
 bool SendSettingsBlock(const DriverSettingsBlock *block)
 {
     DriverSettingsBlock copy = *block;
-    return SendRequest(IOCTL_TABLET_SET_SETTINGS, &copy, sizeof copy, NULL, 0);
+    return SendRequestWithin(IOCTL_TABLET_SET_SETTINGS, &copy, sizeof copy,
+                             CHANNEL_WAIT_MS);
 }

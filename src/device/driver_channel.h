@@ -3,11 +3,18 @@
 // handle; each operation returns false, without reaching the driver, while no
 // channel is open.  A lock held around each request and around open and
 // close keeps a UI-thread request off a handle that the reader is closing.
+// The requests the window thread makes (pointer mode, orientation,
+// sensitivity, the settings block) wait at most CHANNEL_WAIT_MS for a
+// request of the reader that the driver does not answer, then count as
+// refused: a hung driver must not freeze the window and keep the program
+// from closing.
 #ifndef DRIVER_CHANNEL_H
 #define DRIVER_CHANNEL_H
 
 #include <windows.h>
 #include "device/tablet_protocol.h"
+
+#define CHANNEL_WAIT_MS 1000
 
 struct DriverChannelState {
     HANDLE Handle;          // NULL: no channel
@@ -29,11 +36,12 @@ bool EnableReporting(DWORD on);
 bool EnableReportingWithin(DWORD on, DWORD waitMs);
 bool ArmPacketEvent(HANDLE event);
 bool ReadPenPacket(PenPacket *packet);
+// Each false without a request after CHANNEL_WAIT_MS of a held channel.
 bool SetAbsoluteMode(DWORD absolute);
 bool SetOrientation(DWORD portrait);
 bool SetSensitivity(DWORD sensitivity);
-bool SetExtents(LONG xMax, LONG yMax);
 bool SendSettingsBlock(const DriverSettingsBlock *block);
+bool SetExtents(LONG xMax, LONG yMax);
 
 // (X max << 16) | Y max, in 32 bits.
 DWORD MakeExtentsWord(LONG xMax, LONG yMax);

@@ -22,6 +22,7 @@ void InitPacketReader()
 {
     PacketReader.RunFlag = 0;
     PacketReader.StopRequested = 0;
+    PacketReader.ReportingLeftOn = 0;
     PacketReader.PacketEvent = NULL;
     PacketReader.Running = 0;
     PacketReader.Generation = 0;
@@ -57,6 +58,17 @@ static void ClosePacketEvent(HANDLE event)
     PacketReader.PacketEvent = NULL;
     CloseHandle(event);
     LeaveCriticalSection(&PacketReader.EventLock);
+}
+
+// A stop that found the channel held by a request of this reader could not
+// switch reporting off; the reader does it before it closes the channel.
+static void SwitchReportingOffAfterStop()
+{
+    EnterCriticalSection(&PacketReader.EventLock);
+    bool leftOn = PacketReader.StopRequested && PacketReader.ReportingLeftOn;
+    LeaveCriticalSection(&PacketReader.EventLock);
+    if (leftOn)
+        EnableReporting(0);
 }
 
 static void MakeIdlePacket(PenPacket *packet)
@@ -134,6 +146,7 @@ DWORD WINAPI PacketReaderMain(LPVOID)
 
     HANDLE event = CreateEventA(NULL, TRUE, FALSE, NULL);
     if (!event) {
+        SwitchReportingOffAfterStop();
         CloseDriverChannel();
         AskMainWindowToClose();
         return 1;
@@ -143,6 +156,7 @@ DWORD WINAPI PacketReaderMain(LPVOID)
     RunPacketLoop(event);
 
     ClosePacketEvent(event);
+    SwitchReportingOffAfterStop();
     CloseDriverChannel();
     AskMainWindowToClose();
     return 1;
@@ -150,9 +164,10 @@ DWORD WINAPI PacketReaderMain(LPVOID)
 
 void StopPacketReader()
 {
-    EnableReportingWithin(0, STOP_CHANNEL_WAIT_MS);
+    bool off = EnableReportingWithin(0, STOP_CHANNEL_WAIT_MS);
     EnterCriticalSection(&PacketReader.EventLock);
     PacketReader.StopRequested = 1;
+    PacketReader.ReportingLeftOn = !off;
     InterlockedExchange(&PacketReader.RunFlag, 0);
     if (PacketReader.PacketEvent)
         SetEvent(PacketReader.PacketEvent);

@@ -15,6 +15,7 @@
 struct PacketReaderState {
     volatile LONG RunFlag;       // set when the reader's start is done
     volatile LONG StopRequested; // StopPacketReader has run
+    volatile LONG ReportingLeftOn; // ...and its EnableReporting(0) did not get through
     HANDLE PacketEvent;          // published for StopPacketReader; NULL when none
     CRITICAL_SECTION EventLock;  // orders signalling against closing the event
     volatile LONG Running;       // a reader was started and its end not yet handled
@@ -35,7 +36,8 @@ bool StartPacketReader();
 
 // UI thread: reporting off, RunFlag cleared, event signalled, handle released.
 // Does not wait for the reader to end, nor longer than STOP_CHANNEL_WAIT_MS
-// for a driver request of the reader that does not come back.
+// for a driver request of the reader that does not come back; the reader
+// then switches reporting off itself before it closes the channel.
 void StopPacketReader();
 
 #endif

@@ -90,8 +90,7 @@ static LONG OpenSettingsKey(HKEY *key)
                           SETTINGS_READ_ACCESS, key);
 }
 
-// The values that share one read buffer, in the order they are read: the
-// stored values before the pen buttons.
+// The values read before the pen buttons, in the order they are read.
 #define SHARED_VALUE_COUNT STORED_BUTTON1
 
 static void StoreSharedValue(TabletSettingsState *settings, int which, DWORD number)
@@ -116,6 +115,23 @@ static void StoreSharedValue(TabletSettingsState *settings, int which, DWORD num
     case STORED_START_Y: block.StartY = low; break;
     case STORED_END_X: block.EndX = low; break;
     case STORED_END_Y: block.EndY = low; break;
+    }
+}
+
+// What a value that is not stored leaves in force: the setting itself, or
+// for the five values that live only in the block, its field.
+static DWORD SharedValueInForce(const TabletSettingsState *settings, int which)
+{
+    const DriverSettingsBlock &block = settings->Block;
+    switch (which) {
+    case STORED_ABSOLUTE: return (DWORD)settings->AbsoluteMode;
+    case STORED_LANDSCAPE: return (DWORD)settings->Orientation;
+    case STORED_SENSITIVITY: return (DWORD)settings->Sensitivity;
+    case STORED_WORKING_AREA: return block.WorkingArea;
+    case STORED_START_X: return block.StartX;
+    case STORED_START_Y: return block.StartY;
+    case STORED_END_X: return block.EndX;
+    default: return block.EndY;
     }
 }
 
@@ -172,14 +188,14 @@ void LoadSettings(volatile LONG *loaded)
 
     LockSettings();
     lstrcpynA(TabletSettings.Screen, screen, sizeof TabletSettings.Screen);
-    // A missing value takes the number read before it; before the first
-    // read that is the pointer mode in force, so a missing Absolute changes
-    // nothing.
-    DWORD buffer = (DWORD)TabletSettings.AbsoluteMode;
+    // A value that is missing or unusable leaves its setting as it is (the
+    // starting value at program start, the one in force on a reload), and
+    // the block carries that setting.  It never takes the number of the
+    // value read before it.
     for (int i = 0; i < SHARED_VALUE_COUNT; i++) {
-        if (shared[i].Present)
-            buffer = shared[i].Number;
-        StoreSharedValue(&TabletSettings, i, buffer);
+        DWORD number = shared[i].Present ? shared[i].Number
+                                         : SharedValueInForce(&TabletSettings, i);
+        StoreSharedValue(&TabletSettings, i, number);
     }
     ApplyWorkingArea(&TabletSettings.Block);
     if (button1.Present)
@@ -237,15 +253,12 @@ void ReloadButtonSettings()
     StoredValue button2 = ReadStoredValue(key, VALUE_BUTTON2);
     OsRegCloseKey(key);
 
-    // Both reads share a buffer that starts at 1.
-    DWORD buffer = 1;
+    // As in the load: a button whose value is missing keeps its action.
     LockSettings();
     if (button1.Present)
-        buffer = button1.Number;
-    StoreButton1(&TabletSettings, buffer);
+        StoreButton1(&TabletSettings, button1.Number);
     if (button2.Present)
-        buffer = button2.Number;
-    StoreButton2(&TabletSettings, buffer);
+        StoreButton2(&TabletSettings, button2.Number);
     UnlockSettings();
 }
 

@@ -30,7 +30,9 @@ void InitSettingsStore();
 void ResetTabletSettings();
 
 // Reads the stored values into TabletSettings and its block, then hands the
-// block to the driver.  Changes nothing when the key cannot be opened.
+// block to the driver.  Changes nothing when the key cannot be opened; a
+// value that is missing or not a 4-byte REG_DWORD leaves its setting as it
+// is.
 // `loaded`, when given, is set once the values are in (in the same step as
 // they are copied in) or the key is found missing, before the block goes to
 // the driver; a key that exists but cannot be opened leaves it clear.
@@ -40,7 +42,7 @@ void SaveSettings();
 // Whether the stored Reconnect value asks the program to wait for a tablet
 // that went away (read afresh at each call; false when missing or 0).
 bool ReadReconnectSetting();
-// Reads the two pen-button values again, a missing one counting as 1.
+// Reads the two pen-button values again; a missing one changes nothing.
 void ReloadButtonSettings();
 
 #endif

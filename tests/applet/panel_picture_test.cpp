@@ -115,3 +115,47 @@ TEST_F(AppletTest, DraggingTheAreaFillsTheFieldsAndOkWritesExactlyThose)
     EXPECT_EQ(expected, ReadAllStored());
     EXPECT_EQ(1, ReloadsReceived);
 }
+
+// Without the tablet its size is not known and the picture is an outline of
+// 65535 units: an area dragged there would be stored beyond the tablet's
+// edges, and the driver would later receive a start past its end.  The
+// fields still take what is typed.
+TEST_F(AppletTest, WithoutTheTabletTheAreaIsNotDragged)
+{
+    WithDialog([&](HWND dialog) {
+        RECT client;
+        GetClientRect(GetDlgItem(dialog, IDC_AREA_PICTURE), &client);
+        SurfaceScale scale;
+        FitSurface(65535, 65535, GetSystemMetrics(SM_CXSCREEN),
+                   GetSystemMetrics(SM_CYSCREEN), client.right, client.bottom,
+                   PICTURE_MARGIN, &scale);
+        const int fields[] = {IDC_START_X, IDC_START_Y, IDC_END_X, IDC_END_Y};
+        for (bool part : {false, true}) {
+            SCOPED_TRACE(part ? "part of the tablet" : "whole tablet");
+            if (part) {
+                ClickControl(dialog, IDC_AREA_PART);
+                const char *typed[] = {"0", "0", "65535", "65535"};
+                for (int i = 0; i < 4; i++)
+                    TypeText(dialog, fields[i], typed[i]);
+            }
+            std::string before[4];
+            for (int i = 0; i < 4; i++)
+                before[i] = ControlText(dialog, fields[i]);
+            // The start corner taken to the middle.
+            POINT corner = InDialog(dialog, scale.Left, scale.Top);
+            POINT middle = Moved(corner, scale.PixelsX / 2, scale.PixelsY / 2);
+            MouseDown(dialog, corner);
+            MouseMove(dialog, middle);
+            MouseUp(dialog, middle);
+            EXPECT_EQ(!part, IsChecked(dialog, IDC_AREA_WHOLE));
+            for (int i = 0; i < 4; i++)
+                EXPECT_EQ(before[i], ControlText(dialog, fields[i])) << i;
+        }
+        ClickControl(dialog, IDOK);
+        EXPECT_FALSE(IsWindowVisible(dialog));
+    });
+    StoredNumbers expected = {{VALUE_WORKING_AREA, 0}, {VALUE_START_X, 0},
+                              {VALUE_START_Y, 0}, {VALUE_END_X, 65535},
+                              {VALUE_END_Y, 65535}};
+    EXPECT_EQ(expected, ReadAllStored());
+}

@@ -183,9 +183,17 @@ DWORD WINAPI SendRelativeOnThread(LPVOID p)
     return 0;
 }
 
+// The close ends while the request still waits for the channel: the
+// simulated clock stands still while the close holds it.
+HANDLE CloseDone;
+
+void WaitForTheClose(DWORD) { WaitForSingleObject(CloseDone, 5000); }
+
 TEST_F(DriverChannelTest, RequestFromAnotherThreadWaitsForCloseAndThenFails)
 {
     ASSERT_TRUE(OpenDriverChannel());
+    CloseDone = CreateEventA(NULL, TRUE, FALSE, NULL);
+    FakeSleepHook = WaitForTheClose;
     EnterCriticalSection(&DriverChannel.Lock);  // the reader, closing
     RequestResult result = {0, true};
     HANDLE thread = CreateThread(NULL, 0, SendRelativeOnThread, &result, 0, NULL);
@@ -194,8 +202,11 @@ TEST_F(DriverChannelTest, RequestFromAnotherThreadWaitsForCloseAndThenFails)
     OsCloseHandle(DriverChannel.Handle);
     DriverChannel.Handle = NULL;
     LeaveCriticalSection(&DriverChannel.Lock);
+    SetEvent(CloseDone);
     WaitForSingleObject(thread, 5000);
     CloseHandle(thread);
+    FakeSleepHook = NULL;
+    CloseHandle(CloseDone);
     EXPECT_EQ(1, result.Done);
     EXPECT_FALSE(result.Ok);
     EXPECT_TRUE(FakeRequestsOfCode(IOCTL_TABLET_SET_ABSOLUTE).empty());

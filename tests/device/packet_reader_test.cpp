@@ -1,6 +1,7 @@
 // The real reader thread against the fake driver, on the simulated clock,
 // posting to a hidden window of the test thread.
 #include <gtest/gtest.h>
+#include <functional>
 #include "app/app_state.h"
 #include "app/main_window.h"
 #include "device/driver_channel.h"
@@ -9,8 +10,10 @@
 #include "device/packet_ring.h"
 #include "fakes/fake_os.h"
 #include "reader_window.h"
+#include "res/resource.h"
 #include "settings/settings_key_guard.h"
 #include "settings/settings_store.h"
+#include "ui/commands.h"
 
 namespace {
 
@@ -103,6 +106,7 @@ protected:
         App.ReaderThread = NULL;
         PacketReader.RunFlag = 0;
         PacketReader.StopRequested = 0;
+        PacketReader.ReportingLeftOn = 0;
         PacketReader.PacketEvent = NULL;
         Window = CreateReaderWindow();
         ASSERT_TRUE(Window != NULL);
@@ -517,6 +521,52 @@ TEST_F(PacketReaderTest, ShutdownFinishesAndSavesWhileTheDriverHoldsTheSettingsB
     EXPECT_EQ(23u, Stored(VALUE_SENSITIVITY));
     EXPECT_EQ(0u, Stored(VALUE_ABSOLUTE));
     EXPECT_EQ(12u, Stored(VALUE_BUTTON1));
+
+    // The stop could not switch reporting off: the reader did, before it
+    // closed the channel (a request after the close reaches no driver).
+    std::vector<FakeDriverRequest> log = CopyFakeDriverLog();
+    std::vector<FakeDriverRequest> enables = FakeRequestsOfCode(IOCTL_TABLET_ENABLE);
+    ASSERT_EQ(2u, enables.size());
+    EXPECT_EQ(1u, FakeRequestValue(enables[0]));
+    EXPECT_EQ(0u, FakeRequestValue(enables[1]));
+    EXPECT_EQ((DWORD)IOCTL_TABLET_ENABLE, log.back().Code);
+    EXPECT_EQ(1, FakeDriver.Closes);
+    EXPECT_FALSE(FakeDriver.IsOpen);
+}
+
+// A driver that does not answer a request of the reader holds the channel.
+// Each request of the window thread then gives up after its wait, as if the
+// driver had refused it, so that the window goes on handling its messages
+// (WM_CLOSE among them); once the driver answers, requests go through again.
+TEST_F(PacketReaderTest, WindowRequestsGiveUpWhileTheDriverHoldsTheReadersRequest)
+{
+    StoreUserSettings();
+    StartReaderHeldAt(IOCTL_TABLET_SET_EVENT);
+    const size_t logBefore = CopyFakeDriverLog().size();
+    const TabletSettingsState before = TabletSettings;  // the reader's load is done
+    HWND window = Window;
+    const struct {
+        const char *Name;
+        std::function<void()> Make;
+    } requests[] = {
+        {"IDM_ABSOLUTE", [=] { HandleCommand(window, IDM_ABSOLUTE); }},
+        {"IDM_PORTRAIT", [=] { HandleCommand(window, IDM_PORTRAIT); }},
+        {"the sensitivity slider", [] { EXPECT_FALSE(SetSensitivity(30)); }},
+        {"WM_TABLET_RELOAD", [=] { MainWindowProc(window, WM_TABLET_RELOAD, 0, 0); }},
+    };
+    for (const auto &r : requests) {
+        SCOPED_TRACE(r.Name);
+        r.Make();
+        EXPECT_EQ(logBefore, CopyFakeDriverLog().size()) << "a request reached the driver";
+    }
+    EXPECT_EQ(0, before.AbsoluteMode);  // as stored
+    EXPECT_EQ(0, TabletSettings.AbsoluteMode);
+    EXPECT_EQ(0, TabletSettings.Orientation);
+
+    SetEvent(Held.Released);
+    HandleCommand(Window, IDM_ABSOLUTE);
+    EXPECT_EQ(1u, FakeRequestsOfCode(IOCTL_TABLET_SET_ABSOLUTE).size());
+    EXPECT_EQ(1, TabletSettings.AbsoluteMode);
 }
 
 TEST_F(PacketReaderTest, FailedOpenClosesTheProgramSilently)

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "applet_harness.h"
 #include "ctl_support.h"
 #include "e2e_support.h"
 #include "panel_resource.h"
@@ -186,6 +187,102 @@ DWORD StoredSetting(const char *name)
     DWORD value = 0xDEADBEEF;
     ReadSetting(name, &value);
     return value;
+}
+
+// The settings blocks a process sent to the driver, in order.
+std::vector<VTabletLogEntry> BlocksSentBy(DWORD pid)
+{
+    return EntriesOfCode(EntriesOfProcess(ReadLogFrom(0), pid), IOCTL_TABLET_SET_SETTINGS);
+}
+
+// A block's 18 bytes that carry settings, in pairs as they lie in memory.
+std::string BlockHex(const unsigned char *bytes)
+{
+    std::string text;
+    for (int i = 0; i < 18; i++) {
+        char pair[4];
+        snprintf(pair, sizeof pair, "%s%02x", i > 0 && i % 2 == 0 ? " " : "", bytes[i]);
+        text += pair;
+    }
+    return text;
+}
+
+std::string BlockHex(const DriverSettingsBlock &block)
+{
+    return BlockHex((const unsigned char *)&block);
+}
+
+// A user's first day: a fresh machine, the package installed, the tablet at
+// work with the program's own starting values, one setting changed in the
+// applet and nothing else changed with it.  The package is removed again
+// and the settings deleted, so that the next test finds a fresh machine.
+TEST(Package, FirstDayStartsWithTheStartingValuesAndTheAppletChangesOnlyItsOwn)
+{
+    ASSERT_TRUE(InstallVirtualTablet(true));
+    ASSERT_TRUE(PresentTablets({DefaultTabletSpec(1)}));
+    ASSERT_FALSE(SettingsKeyExists()) << "not a fresh machine";
+    std::string package = BelowBuild(PACKAGE_FILE);
+    ASSERT_EQ(Msiexec("first-day-install", "/i \"" + package + "\"", "/qr"), 0u);
+    ASSERT_NO_FATAL_FAILURE(ExpectProgramWorking(0));
+
+    // The virtual tablet reaches X 0x7FFF and Y 0x5FFF.
+    DriverSettingsBlock starting;
+    ZeroMemory(&starting, sizeof starting);
+    starting.Sensitivity = START_SENSITIVITY;
+    starting.Landscape = START_ORIENTATION;
+    starting.Absolute = START_ABSOLUTE_MODE;
+    starting.WorkingArea = START_WORKING_AREA;
+    starting.EndX = 0x7FFF;
+    starting.EndY = 0x5FFF;
+    starting.Button1 = START_BUTTON1_ACTION;
+    starting.Button2 = START_BUTTON2_ACTION;
+    DWORD pid = RunningPid();
+    std::vector<VTabletLogEntry> blocks = BlocksSentBy(pid);
+    ASSERT_EQ(blocks.size(), 1u);
+    printf("[ block    ] after the install: %s\n", BlockHex(blocks[0].Input).c_str());
+    EXPECT_EQ(BlockHex(blocks[0].Input), BlockHex(starting));
+
+    // Relative chosen in the applet, and OK.
+    HMODULE module = LoadLibraryA((SystemFolder() + "penpanel.cpl").c_str());
+    ASSERT_NE(module, (HMODULE)NULL);
+    APPLET_PROC applet = (APPLET_PROC)(void (*)(void))GetProcAddress(module, "CPlApplet");
+    ASSERT_NE(applet, (APPLET_PROC)NULL);
+    ASSERT_NE(applet(NULL, CPL_INIT, 0, 0), 0);
+    bool closed = false;
+    EXPECT_TRUE(RunPanelDialog(applet, [&](HWND dialog) {
+        ClickControl(dialog, IDC_MODE_RELATIVE);
+        ClickControl(dialog, IDOK);
+        closed = !IsWindowVisible(dialog);
+    })) << "the applet's dialog did not open";
+    applet(NULL, CPL_EXIT, 0, 0);
+    FreeLibrary(module);
+    EXPECT_TRUE(closed) << "OK did not close the dialog";
+
+    EXPECT_TRUE(WaitFor([&] { return BlocksSentBy(pid).size() >= 2; }, 10000))
+        << "the program did not take up the change";
+    blocks = BlocksSentBy(pid);
+    ASSERT_EQ(blocks.size(), 2u);
+    printf("[ block    ] after Relative: %s\n", BlockHex(blocks[1].Input).c_str());
+    DriverSettingsBlock relative = starting;
+    relative.Absolute = 0;
+    EXPECT_EQ(BlockHex(blocks[1].Input), BlockHex(relative));
+    StoredNumbers stored = {
+        {VALUE_ABSOLUTE, 0},
+        {VALUE_LANDSCAPE, START_ORIENTATION},
+        {VALUE_SENSITIVITY, START_SENSITIVITY},
+        {VALUE_WORKING_AREA, START_WORKING_AREA},
+        {VALUE_START_X, START_AREA_BOUND},
+        {VALUE_START_Y, START_AREA_BOUND},
+        {VALUE_END_X, START_AREA_BOUND},
+        {VALUE_END_Y, START_AREA_BOUND},
+        {VALUE_BUTTON1, START_BUTTON1_ACTION},
+        {VALUE_BUTTON2, START_BUTTON2_ACTION},
+    };
+    EXPECT_EQ(ReadAllStored(), stored);
+
+    EXPECT_EQ(Msiexec("first-day-remove", "/x \"" + package + "\""), 0u);
+    EXPECT_TRUE(ProcessEnded(pid));
+    DeleteSettingsKey();
 }
 
 // Each step a user or administrator takes, in order: the package's life on

@@ -171,32 +171,44 @@ TEST_F(SettingsStoreTest, EveryValueGoesToItsFieldsAndTheBlockIsSentOnce)
     EXPECT_EQ(0, memcmp(&b, &s.Block, sizeof b));
 }
 
-TEST_F(SettingsStoreTest, KeyWithOnlyAbsoluteHandsItsNumberOn)
+// A key as an install that leaves it empty, or an applet that stores one
+// value, leaves it: every value not stored keeps its starting value; none
+// takes the number of the value before it.
+TEST_F(SettingsStoreTest, ValuesNotStoredKeepTheirStartingValues)
 {
-    HKEY key = CreateEmptySettingsKey();
-    PutStoredDword(key, VALUE_ABSOLUTE, 1);
-    RegCloseKey(key);
+    for (bool withAbsolute : {false, true}) {
+        SCOPED_TRACE(withAbsolute ? "only Absolute 0 stored" : "empty key");
+        ResetFakeDriver();
+        ResetTabletSettings();
+        HKEY key = CreateEmptySettingsKey();
+        if (withAbsolute)
+            PutStoredDword(key, VALUE_ABSOLUTE, 0);
+        RegCloseKey(key);
 
-    LoadSettings();
-    TabletSettingsState s = Settings();
-    EXPECT_EQ(1, s.AbsoluteMode);
-    EXPECT_EQ(1, s.Orientation);
-    EXPECT_EQ(1, s.Sensitivity);
-    EXPECT_EQ(2, s.Button1Action);
-    EXPECT_EQ(1, s.Button2Action);
-    std::vector<DriverSettingsBlock> sent = SentBlocks();
-    ASSERT_EQ(1u, sent.size());
-    const DriverSettingsBlock &b = sent[0];
-    EXPECT_EQ(1, b.Absolute);
-    EXPECT_EQ(1, b.Landscape);
-    EXPECT_EQ(1, b.Sensitivity);
-    EXPECT_EQ(1, b.WorkingArea);
-    EXPECT_EQ(1, b.StartX);
-    EXPECT_EQ(1, b.StartY);
-    EXPECT_EQ(X_MAX, b.EndX);  // working area 1: the tablet's maxima
-    EXPECT_EQ(Y_MAX, b.EndY);
-    EXPECT_EQ(2, b.Button1);
-    EXPECT_EQ(1, b.Button2);
+        LoadSettings();
+        ReloadButtonSettings();
+        TabletSettingsState s = Settings();
+        LONG mode = withAbsolute ? 0 : 1;
+        EXPECT_EQ(mode, s.AbsoluteMode);
+        EXPECT_EQ(0, s.Orientation);
+        EXPECT_EQ(4, s.Sensitivity);
+        EXPECT_EQ(2, s.Button1Action);
+        EXPECT_EQ(1, s.Button2Action);
+        std::vector<DriverSettingsBlock> sent = SentBlocks();
+        ASSERT_EQ(1u, sent.size());
+        const DriverSettingsBlock &b = sent[0];
+        EXPECT_EQ(mode, b.Absolute);
+        EXPECT_EQ(0, b.Landscape);
+        EXPECT_EQ(4, b.Sensitivity);
+        EXPECT_EQ(1, b.WorkingArea);
+        EXPECT_EQ(0, b.StartX);
+        EXPECT_EQ(0, b.StartY);
+        EXPECT_EQ(X_MAX, b.EndX);  // working area 1: the tablet's maxima
+        EXPECT_EQ(Y_MAX, b.EndY);
+        EXPECT_EQ(2, b.Button1);
+        EXPECT_EQ(1, b.Button2);
+        EXPECT_EQ(0, memcmp(&b, &s.Block, sizeof b));
+    }
 }
 
 TEST_F(SettingsStoreTest, MissingAbsoluteKeepsThePointerModeInForce)
@@ -214,9 +226,9 @@ TEST_F(SettingsStoreTest, MissingAbsoluteKeepsThePointerModeInForce)
         TabletSettingsState s = Settings();
         EXPECT_EQ(mode, s.AbsoluteMode);
         EXPECT_EQ(mode, s.Block.Absolute);
-        EXPECT_EQ(mode, s.Orientation);  // handed on from the mode in force
+        EXPECT_EQ(0, s.Orientation);
         EXPECT_EQ(20, s.Sensitivity);
-        EXPECT_EQ(20, s.Block.StartX);
+        EXPECT_EQ(0, s.Block.StartX);
         ASSERT_EQ(1u, SentBlocks().size());
         EXPECT_EQ(mode, SentBlocks()[0].Absolute);
     }
@@ -246,22 +258,22 @@ TEST_F(SettingsStoreTest, ValuesOfOtherTypesOrSizesCountAsMissing)
     TabletSettingsState s = Settings();
     EXPECT_EQ(0, s.AbsoluteMode);
     EXPECT_EQ(0, s.Orientation);
-    EXPECT_EQ(0, s.Sensitivity);
+    EXPECT_EQ(4, s.Sensitivity);
     EXPECT_EQ(5, s.Block.WorkingArea);
-    EXPECT_EQ(5, s.Block.StartX);
-    EXPECT_EQ(5, s.Block.StartY);
+    EXPECT_EQ(0, s.Block.StartX);
+    EXPECT_EQ(0, s.Block.StartY);
     EXPECT_EQ(300, s.Block.EndX);
-    EXPECT_EQ(300, s.Block.EndY);
+    EXPECT_EQ(0, s.Block.EndY);
     EXPECT_EQ(2, s.Button1Action);
     EXPECT_EQ(2, s.Block.Button1);
     EXPECT_EQ(1, s.Button2Action);
     EXPECT_EQ(1, s.Block.Button2);
 
-    // The reload's buffer starts at 1 and also passes over such values.
+    // The reload passes over such values too.
     ReloadButtonSettings();
     s = Settings();
-    EXPECT_EQ(1, s.Button1Action);
-    EXPECT_EQ(1, s.Block.Button1);
+    EXPECT_EQ(2, s.Button1Action);
+    EXPECT_EQ(2, s.Block.Button1);
     EXPECT_EQ(1, s.Button2Action);
     EXPECT_EQ(1, s.Block.Button2);
 }
@@ -365,7 +377,7 @@ TEST_F(SettingsStoreTest, SaveWritesTheRunningValuesAndTheLoadedBlockAsDwords)
     EXPECT_EQ(33u, Stored(VALUE_SENSITIVITY));
     EXPECT_EQ(4u, Stored(VALUE_BUTTON1));
     EXPECT_EQ(7u, Stored(VALUE_BUTTON2));
-    EXPECT_EQ(10u, Stored(VALUE_WORKING_AREA));  // handed on from Sensitivity
+    EXPECT_EQ(1u, Stored(VALUE_WORKING_AREA));  // not stored: the starting value
 }
 
 // The Screen choice: a string that fits is loaded and saved back; anything
@@ -413,7 +425,7 @@ TEST_F(SettingsStoreTest, ScreenChoiceIsLoadedAndSavedAsAString)
     }
 }
 
-TEST_F(SettingsStoreTest, ReloadOfButtonsCountsAMissingOneAsOne)
+TEST_F(SettingsStoreTest, ReloadOfButtonsLeavesAMissingOneAsItIs)
 {
     struct {
         const char *Name;
@@ -422,9 +434,9 @@ TEST_F(SettingsStoreTest, ReloadOfButtonsCountsAMissingOneAsOne)
         SHORT Want1, Want2;
     } cases[] = {
         {"both stored", true, true, 5, 6, 5, 6},
-        {"Button1 missing", false, true, 0, 6, 1, 6},
-        {"Button2 missing", true, false, 5, 0, 5, 5},
-        {"both missing", false, false, 0, 0, 1, 1},
+        {"Button1 missing", false, true, 0, 6, 2, 6},
+        {"Button2 missing", true, false, 5, 0, 5, 1},
+        {"both missing", false, false, 0, 0, 2, 1},
         {"Button1 300", true, true, 300, 0, 300, 0},
     };
     for (const auto &c : cases) {
@@ -480,14 +492,14 @@ TEST_F(SettingsStoreTest, ReloadMessageRestoresStoredValuesAndSendsThem)
     TabletSettingsState s = Settings();
     EXPECT_EQ(1, s.AbsoluteMode);
     EXPECT_EQ(12, s.Sensitivity);
-    // Button1 is missing: the reload after the load makes it 1.
-    EXPECT_EQ(1, s.Button1Action);
-    EXPECT_EQ(1, s.Block.Button1);
+    // Button1 is missing: neither the load nor the reload changes it.
+    EXPECT_EQ(2, s.Button1Action);
+    EXPECT_EQ(2, s.Block.Button1);
     EXPECT_EQ(3, s.Button2Action);
     std::vector<DriverSettingsBlock> sent = SentBlocks();
     ASSERT_EQ(1u, sent.size());
     EXPECT_EQ(1, sent[0].Absolute);
-    EXPECT_EQ(2, sent[0].Button1);  // the load kept it; the reload came after
+    EXPECT_EQ(2, sent[0].Button1);
     EXPECT_EQ(0, App.SettingsLoadAttempted);
 }
 
@@ -522,6 +534,15 @@ DWORD WINAPI LoadOnOtherThread(LPVOID)
 {
     LoadSettings();
     return 0;
+}
+
+// The settings block held in the driver, as a driver that is slow to answer.
+HANDLE BlockReleased;
+
+void HoldSettingsBlock(DWORD code)
+{
+    if (code == IOCTL_TABLET_SET_SETTINGS)
+        WaitForSingleObject(BlockReleased, 20000);  // a failing test still ends
 }
 
 DWORD WINAPI WaitForLoadedSensitivity(LPVOID)
@@ -559,17 +580,20 @@ TEST_F(SettingsStoreTest, LoadOnAnotherThreadWaitsForTheLockAndSendsWithoutIt)
     // another thread takes the lock and finds the loaded values.
     ResetTabletSettings();
     ResetFakeDriver();
-    EnterCriticalSection(&DriverChannel.Lock);
+    BlockReleased = CreateEventA(NULL, TRUE, FALSE, NULL);
+    FakeDriverHook = HoldSettingsBlock;
     thread = CreateThread(NULL, 0, LoadOnOtherThread, NULL, 0, NULL);
     ASSERT_TRUE(thread != NULL);
     HANDLE reader = CreateThread(NULL, 0, WaitForLoadedSensitivity, NULL, 0, NULL);
     ASSERT_TRUE(reader != NULL);
     EXPECT_EQ((DWORD)WAIT_OBJECT_0, WaitForSingleObject(reader, 5000));
-    LeaveCriticalSection(&DriverChannel.Lock);
+    SetEvent(BlockReleased);
     EXPECT_EQ((DWORD)WAIT_OBJECT_0, WaitForSingleObject(thread, 5000));
     CloseHandle(thread);
     WaitForSingleObject(reader, 5000);
     CloseHandle(reader);
+    FakeDriverHook = NULL;
+    CloseHandle(BlockReleased);
     ASSERT_EQ(1u, SentBlocks().size());
     EXPECT_EQ(25, SentBlocks()[0].Sensitivity);
 }

@@ -147,8 +147,9 @@ TEST_F(Diagnose, NamesTheOneBrokenPartOfTheSetUpAndExitsFourForIt)
     otherProduct.ProductId = TABLET_PRODUCT_ID + 1;
     const DiagnoseCase cases[] = {
         {"everything present", [] {}, [] {}, NULL,
-         {"X up to 32767, Y up to 24575", pid, "10 values are 4-byte REG_DWORDs",
-          PROGRAM_FILE_NAME " starts at every logon", APPLET_FILE_NAME}},
+         {"X up to 32767, Y up to 24575", "not opened while the program runs", pid,
+          "10 values are 4-byte REG_DWORDs", PROGRAM_FILE_NAME " starts at every logon",
+          APPLET_FILE_NAME}},
         {"no tablet plugged", [] { ASSERT_TRUE(PresentTablets({})); },
          [] { ASSERT_TRUE(PresentTablets({DefaultTabletSpec(1)})); }, "Tablet",
          {"not found among the HID devices", "Plug the tablet in"}},
@@ -156,9 +157,6 @@ TEST_F(Diagnose, NamesTheOneBrokenPartOfTheSetUpAndExitsFourForIt)
          [&] { ASSERT_TRUE(PresentTablets({otherProduct})); },
          [] { ASSERT_TRUE(PresentTablets({DefaultTabletSpec(1)})); }, "Tablet",
          {"not found", "vendor 0x2C5E, product 0x0101", "not this tablet"}},
-        {"control device refusing to open", [] { RefuseTabletOpen(true); },
-         [] { RefuseTabletOpen(false); }, "Driver",
-         {"\\\\.\\USBTablet does not open (", "the driver is not loaded"}},
         {"a value of the wrong type", [] { PutStoredText(VALUE_SENSITIVITY, "20"); },
          [] { WriteSetting(VALUE_SENSITIVITY, 20); }, "Settings",
          {"Sensitivity is REG_SZ", "stylohidctl close --wait"}},
@@ -187,12 +185,11 @@ TEST_F(Diagnose, NamesTheOneBrokenPartOfTheSetUpAndExitsFourForIt)
         SettingsKeyGuard before = SaveSettingsKey();
         ToolRun run = RunTool(BuildFolder() + "stylohidctl.exe", "diagnose");
         ASSERT_TRUE(run.Ended);
-        // Read-only: the driver saw at most an open and a close from anyone
-        // but the program, and the stored values are as they were.
+        // Read-only: the driver saw nothing from anyone but the program (not
+        // even an open, on which a driver may reset), and the stored values
+        // are as they were.
         for (const VTabletLogEntry &e : ReadLogFrom(logStart))
-            EXPECT_TRUE(e.ProcessId == Pid() || e.Code == VTABLET_LOG_OPEN ||
-                        e.Code == VTABLET_LOG_CLOSE)
-                << "request 0x" << std::hex << e.Code;
+            EXPECT_EQ(e.ProcessId, Pid()) << "request 0x" << std::hex << e.Code;
         EXPECT_TRUE(SameValues(before, SaveSettingsKey()));
         c.Mend();
 
@@ -241,3 +238,33 @@ TEST_F(Diagnose, ProgramNotRunningTellsWhatTheReconnectSettingDoes)
 }
 
 }  // namespace
+
+// Without the program the driver's device is opened, and closed at once, to
+// see that it opens.
+TEST_F(Diagnose, OpensTheDriversDeviceOnlyWhenNoProgramRuns)
+{
+    const struct {
+        bool Refused;
+        const char *Verdict;
+        std::vector<std::string> Words;
+    } cases[] = {
+        {false, "OK", {"\\\\.\\USBTablet opens."}},
+        {true, "PROBLEM", {"\\\\.\\USBTablet does not open (", "the driver is not loaded"}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.Verdict);
+        RefuseTabletOpen(c.Refused);
+        unsigned logStart = TabletState().LogTotal;
+        ToolRun run = RunTool(BuildFolder() + "stylohidctl.exe", "diagnose");
+        ASSERT_TRUE(run.Ended);
+        EXPECT_EQ(run.ExitCode, 4u) << run.Out;  // the program does not run
+        std::string line = LineOf(run.Out, "Driver");
+        EXPECT_EQ(Verdict(line), c.Verdict) << line;
+        for (const std::string &words : c.Words)
+            EXPECT_NE(line.find(words), std::string::npos) << "\"" << words << "\" in " << line;
+        if (!c.Refused) {  // a refused open does not reach the driver
+            EXPECT_FALSE(EntriesOfCode(ReadLogFrom(logStart), VTABLET_LOG_OPEN).empty())
+                << "the device was not opened";
+        }
+    }
+}

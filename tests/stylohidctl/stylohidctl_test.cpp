@@ -3,6 +3,7 @@
 #include "program_fixture.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <thread>
 
@@ -112,17 +113,25 @@ TEST_F(Program, StylohidctlCloseFailsForACopyItCannotReach)
     EXPECT_EQ(Ctl("close --wait 1").ExitCode, 0u);
 }
 
+// Two stored values the program cannot use: one made text, one deleted.
+bool PutTextAndDelete(const char *textName, const char *text, const char *deletedName)
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH, 0, KEY_SET_VALUE, &key) !=
+        ERROR_SUCCESS)
+        return false;
+    RegSetValueExA(key, textName, 0, REG_SZ, (const BYTE *)text, (DWORD)strlen(text) + 1);
+    RegDeleteValueA(key, deletedName);
+    RegCloseKey(key);
+    return true;
+}
+
 TEST_F(Program, StylohidctlStatusTellsEveryStoredValue)
 {
     StoredSettings stored = {0, 1, 20, 1, 10, 20, 3000, 2000, 10, 300};
     WriteSettings(stored);
     WriteSetting(VALUE_RECONNECT, 1);
-    HKEY key;
-    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH, 0, KEY_SET_VALUE, &key),
-              ERROR_SUCCESS);
-    RegSetValueExA(key, VALUE_START_Y, 0, REG_SZ, (const BYTE *)"20", 3);
-    RegDeleteValueA(key, VALUE_END_Y);
-    RegCloseKey(key);
+    ASSERT_TRUE(PutTextAndDelete(VALUE_START_Y, "20", VALUE_END_Y));
 
     ToolRun run = Ctl("status");
     EXPECT_EQ(run.ExitCode, 0u) << run.Err;
@@ -332,6 +341,33 @@ TEST_F(Program, StylohidctlGrantSettingsGrantsExactlyAndRepairs)
     EXPECT_TRUE(KeyExists(target + "\\Inside")) << "the link was followed";
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, (target + "\\Inside").c_str());
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, target.c_str());
+}
+
+TEST_F(Program, StylohidctlGrantSettingsStoresOnlyMissingStartingValues)
+{
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH);
+    // Missing key: created with the access list and the program's starting
+    // values, so that the applet and status show them.
+    ToolRun created = Ctl("grant-settings");
+    EXPECT_EQ(created.ExitCode, 0u) << created.Err;
+    EXPECT_EQ(SettingsKeySddl(), GrantedSettingsKeySddl);
+    const std::pair<const char *, DWORD> starting[] = {
+        {VALUE_ABSOLUTE, 1}, {VALUE_LANDSCAPE, 0}, {VALUE_SENSITIVITY, 4},
+        {VALUE_WORKING_AREA, 1}, {VALUE_START_X, 0}, {VALUE_START_Y, 0},
+        {VALUE_END_X, 0}, {VALUE_END_Y, 0}, {VALUE_BUTTON1, 2}, {VALUE_BUTTON2, 1}};
+    for (const auto &value : starting)
+        EXPECT_EQ(Setting(value.first), value.second) << value.first;
+    // Existing key: its values stay, even one the program cannot use; only a
+    // missing one is added.
+    WriteSetting(VALUE_SENSITIVITY, 33);
+    ASSERT_TRUE(PutTextAndDelete(VALUE_BUTTON1, "9", VALUE_END_X));
+    ToolRun again = Ctl("grant-settings");
+    EXPECT_EQ(again.ExitCode, 0u) << again.Err;
+    EXPECT_EQ(SettingsKeySddl(), GrantedSettingsKeySddl);
+    EXPECT_EQ(Setting(VALUE_SENSITIVITY), 33u);
+    EXPECT_EQ(Setting(VALUE_END_X), 0u);
+    DWORD button1;
+    EXPECT_FALSE(ReadSetting(VALUE_BUTTON1, &button1)) << "the text was replaced";
 }
 
 }  // namespace
