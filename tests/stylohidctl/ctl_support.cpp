@@ -60,14 +60,22 @@ ToolRun RunTool(const std::string &exe, const std::string &arguments, DWORD time
     commandLine.push_back('\0');
     if (CreateProcessA(NULL, commandLine.data(), NULL, NULL, TRUE, CREATE_NO_WINDOW,
                        NULL, NULL, &startup, &process)) {
-        run.Ended = WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_OBJECT_0;
-        if (!run.Ended)
+        DWORD waited = WaitForSingleObject(process.hProcess, timeoutMs);
+        run.Ended = waited == WAIT_OBJECT_0;
+        if (!run.Ended) {
             TerminateProcess(process.hProcess, 99);
+            char why[64];
+            snprintf(why, sizeof why, "wait ended with %lu (error %lu); ",
+                     (unsigned long)waited, (unsigned long)GetLastError());
+            run.Err = why;
+        }
         GetExitCodeProcess(process.hProcess, &run.ExitCode);
         CloseHandle(process.hProcess);
         CloseHandle(process.hThread);
     } else {
-        run.Err = "could not start " + exe;
+        char why[32];
+        snprintf(why, sizeof why, " (error %lu)", (unsigned long)GetLastError());
+        run.Err = "could not start " + exe + why;
     }
     CloseHandle(out);
     CloseHandle(err);

@@ -184,7 +184,7 @@ TEST_F(Diagnose, NamesTheOneBrokenPartOfTheSetUpAndExitsFourForIt)
         unsigned logStart = TabletState().LogTotal;
         SettingsKeyGuard before = SaveSettingsKey();
         ToolRun run = RunTool(BuildFolder() + "stylohidctl.exe", "diagnose");
-        ASSERT_TRUE(run.Ended);
+        ASSERT_TRUE(run.Ended) << run.Err;
         // Read-only: the driver saw nothing from anyone but the program (not
         // even an open, on which a driver may reset), and the stored values
         // are as they were.
@@ -230,7 +230,7 @@ TEST_F(Diagnose, ProgramNotRunningTellsWhatTheReconnectSettingDoes)
         if (c.Store)
             WriteSetting(VALUE_RECONNECT, c.Reconnect);
         ToolRun run = RunTool(BuildFolder() + "stylohidctl.exe", "diagnose");
-        ASSERT_TRUE(run.Ended);
+        ASSERT_TRUE(run.Ended) << run.Err;
         std::string line = LineOf(run.Out, "Program");
         EXPECT_EQ(Verdict(line), "PROBLEM") << run.Out;
         EXPECT_NE(line.find(c.Says), std::string::npos) << line;
@@ -256,7 +256,7 @@ TEST_F(Diagnose, OpensTheDriversDeviceOnlyWhenNoProgramRuns)
         RefuseTabletOpen(c.Refused);
         unsigned logStart = TabletState().LogTotal;
         ToolRun run = RunTool(BuildFolder() + "stylohidctl.exe", "diagnose");
-        ASSERT_TRUE(run.Ended);
+        ASSERT_TRUE(run.Ended) << run.Err;
         EXPECT_EQ(run.ExitCode, 4u) << run.Out;  // the program does not run
         std::string line = LineOf(run.Out, "Driver");
         EXPECT_EQ(Verdict(line), c.Verdict) << line;

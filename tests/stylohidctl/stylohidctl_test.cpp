@@ -61,7 +61,7 @@ TEST_F(Program, StylohidctlWithoutTheProgram)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.Arguments);
         ToolRun run = Ctl(c.Arguments);
-        ASSERT_TRUE(run.Ended);
+        ASSERT_TRUE(run.Ended) << run.Err;
         EXPECT_EQ(run.ExitCode, c.ExitCode);
         if (c.ExitCode == 0) {
             EXPECT_NE(run.Out.find(c.Says), std::string::npos) << run.Out;
