@@ -12,13 +12,19 @@
 static_assert(NOTIFYICONDATAA_V1_SIZE == 88, "first NOTIFYICONDATAA layout");
 #endif
 
+// The record in its first layout, naming the icon; nothing else set.
+static void PrepareTrayRecord(NOTIFYICONDATAA *data, HWND owner, UINT id)
+{
+    ZeroMemory(data, sizeof *data);
+    data->cbSize = NOTIFYICONDATAA_V1_SIZE;
+    data->hWnd = owner;
+    data->uID = id;
+}
+
 BOOL AddTrayIcon(HWND owner, UINT id, HICON icon, LPCSTR tip)
 {
     NOTIFYICONDATAA data;
-    ZeroMemory(&data, sizeof data);
-    data.cbSize = NOTIFYICONDATAA_V1_SIZE;
-    data.hWnd = owner;
-    data.uID = id;
+    PrepareTrayRecord(&data, owner, id);
     data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     data.uCallbackMessage = WM_TRAY_NOTIFY;
     data.hIcon = icon;
@@ -41,20 +47,14 @@ BOOL AddTrayIcon(HWND owner, UINT id, HICON icon, LPCSTR tip)
 BOOL DeleteTrayIcon(HWND owner, UINT id)
 {
     NOTIFYICONDATAA data;
-    ZeroMemory(&data, sizeof data);
-    data.cbSize = NOTIFYICONDATAA_V1_SIZE;
-    data.hWnd = owner;
-    data.uID = id;
+    PrepareTrayRecord(&data, owner, id);
     return OsShellNotifyIcon(NIM_DELETE, &data);
 }
 
 BOOL ModifyTrayTip(HWND owner, UINT id, LPCSTR tip)
 {
     NOTIFYICONDATAA data;
-    ZeroMemory(&data, sizeof data);
-    data.cbSize = NOTIFYICONDATAA_V1_SIZE;
-    data.hWnd = owner;
-    data.uID = id;
+    PrepareTrayRecord(&data, owner, id);
     data.uFlags = NIF_TIP;
     lstrcpynA(data.szTip, tip, TRAY_TIP_FIELD);
     return OsShellNotifyIcon(NIM_MODIFY, &data);
