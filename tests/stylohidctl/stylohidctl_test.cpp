@@ -287,47 +287,72 @@ bool KeyExists(const std::string &path)
 // owner and access list are exactly the granted ones.  A key a user took
 // over (owner, access list, subkeys inheriting his full control, a subkey
 // that is a link to another key) is repaired: the subkeys go, the link's
-// target stays.
+// target stays; so do subkeys named outside the ANSI code page and a chain
+// deeper than anyone would make by hand.  A link in the key's own place is
+// removed, not followed, and a key made there.
 TEST_F(Program, StylohidctlGrantSettingsGrantsExactlyAndRepairs)
 {
     const std::string settings = SETTINGS_KEY_PATH;
     const std::string target = "Software\\VELLUM\\GrantLinkTarget";
+    const std::wstring linkTo = L"\\Registry\\Machine\\Software\\VELLUM\\GrantLinkTarget";
     const char tampered[] = "O:BUD:P(A;OICI;KA;;;BU)(D;OICI;KA;;;BA)";
+    enum Tamper { NONE, OWNER_AND_SUBKEYS, FOREIGN_NAME_AND_DEPTH, LINK_IN_PLACE };
     struct Case {
         const char *Name;
-        bool Tamper;
+        Tamper Tampering;
         const char *Says;
+        bool KeepsValues;
     } cases[] = {
-        {"missing key", false, "(created)"},
-        {"existing key", false, "(kept its values)"},
-        {"tampered key", true, "3 subkeys removed"},
+        {"missing key", NONE, "(created)", false},
+        {"existing key", NONE, "(kept its values)", true},
+        {"tampered key", OWNER_AND_SUBKEYS, "3 subkeys removed", true},
+        {"a subkey named Omega and a 40-level chain", FOREIGN_NAME_AND_DEPTH,
+         "41 subkeys removed", true},
+        {"a link in the key's place", LINK_IN_PLACE, "a registry link in its place removed",
+         false},
     };
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, settings.c_str());
+    CreateKeyWithValue(target + "\\Inside");
+    const std::string targetSddl = KeySddl(HKEY_LOCAL_MACHINE, target.c_str());
+    auto makeLink = [&](const std::string &path) {
+        HKEY link;
+        ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, NULL,
+                                  REG_OPTION_CREATE_LINK, KEY_ALL_ACCESS | KEY_CREATE_LINK,
+                                  NULL, &link, NULL),
+                  ERROR_SUCCESS);
+        ASSERT_EQ(RegSetValueExW(link, L"SymbolicLinkValue", 0, REG_LINK,
+                                 (const BYTE *)linkTo.data(), linkTo.size() * sizeof(WCHAR)),
+                  ERROR_SUCCESS);
+        RegCloseKey(link);
+        ASSERT_TRUE(KeyExists(path + "\\Inside"));  // the link leads there
+    };
     for (const Case &c : cases) {
-        if (c.Tamper) {
-            CreateKeyWithValue(target + "\\Inside");
+        if (c.Tampering == OWNER_AND_SUBKEYS) {
             CreateKeyWithValue(settings + "\\Extra\\Deeper");
-            HKEY link;
-            ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, (settings + "\\Link").c_str(), 0,
-                                      NULL, REG_OPTION_CREATE_LINK,
-                                      KEY_ALL_ACCESS | KEY_CREATE_LINK, NULL, &link, NULL),
-                      ERROR_SUCCESS);
-            std::wstring to = L"\\Registry\\Machine\\Software\\VELLUM\\GrantLinkTarget";
-            ASSERT_EQ(RegSetValueExW(link, L"SymbolicLinkValue", 0, REG_LINK,
-                                     (const BYTE *)to.data(), to.size() * sizeof(WCHAR)),
-                      ERROR_SUCCESS);
-            RegCloseKey(link);
-            ASSERT_TRUE(KeyExists(settings + "\\Link\\Inside"));  // the link leads there
+            makeLink(settings + "\\Link");
             for (const char *sub : {"\\Extra\\Deeper", "\\Extra", ""})
                 SetKeySddl(settings + sub, tampered);
             SetKeySddl(settings + "\\Link", tampered, REG_OPTION_OPEN_LINK);
+        } else if (c.Tampering == FOREIGN_NAME_AND_DEPTH) {
+            HKEY omega;
+            std::wstring path(settings.begin(), settings.end());
+            ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, (path + L"\\\u03A9").c_str(), 0, NULL,
+                                      0, KEY_ALL_ACCESS, NULL, &omega, NULL), ERROR_SUCCESS);
+            RegCloseKey(omega);
+            std::string chain = settings;
+            for (int level = 0; level < 40; level++)
+                chain += "\\Deep";
+            CreateKeyWithValue(chain);
+        } else if (c.Tampering == LINK_IN_PLACE) {
+            ASSERT_EQ(RegDeleteKeyA(HKEY_LOCAL_MACHINE, settings.c_str()), ERROR_SUCCESS);
+            makeLink(settings);
         }
         ToolRun run = Ctl("grant-settings");
         EXPECT_EQ(run.ExitCode, 0u) << c.Name << ": " << run.Err;
         EXPECT_NE(run.Out.find(c.Says), std::string::npos) << c.Name << ": " << run.Out;
         EXPECT_EQ(SettingsKeySddl(), GrantedSettingsKeySddl) << c.Name;
-        if (&c != &cases[0])
-            EXPECT_EQ(Setting(VALUE_SENSITIVITY), 33u) << c.Name;
+        EXPECT_EQ(Setting(VALUE_SENSITIVITY), c.KeepsValues ? 33u : START_SENSITIVITY)
+            << c.Name;
         HKEY key;
         ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, settings.c_str(), 0, KEY_READ, &key),
                   ERROR_SUCCESS);
@@ -339,6 +364,7 @@ TEST_F(Program, StylohidctlGrantSettingsGrantsExactlyAndRepairs)
         WriteSetting(VALUE_SENSITIVITY, 33);
     }
     EXPECT_TRUE(KeyExists(target + "\\Inside")) << "the link was followed";
+    EXPECT_EQ(KeySddl(HKEY_LOCAL_MACHINE, target.c_str()), targetSddl) << "the link was followed";
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, (target + "\\Inside").c_str());
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, target.c_str());
 }
