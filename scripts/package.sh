@@ -32,11 +32,12 @@
 # files and no SHA256SUMS line of its own behind (an earlier run's are
 # removed first).
 #
-# wixl gets three things wrong that are put right here, in the built tables:
+# wixl gets four things wrong that are put right here, in the built tables:
 # it drops the custom action that runs stylohidctl.exe from the Binary
-# table, it cannot make the upgrade's version range inclusive (so a rebuild
-# of the same version would install beside the old one), and it takes
-# explicit sequence numbers only from the source (kept there).
+# table, it makes a rollback action an ordinary deferred one, it cannot make
+# the upgrade's version range inclusive (so a rebuild of the same version
+# would install beside the old one), and it takes explicit sequence numbers
+# only from the source (kept there).
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 
@@ -208,6 +209,10 @@ fi
 # removal impossible.
 msibuild "$msi" -q "INSERT INTO \`CustomAction\` (\`Action\`, \`Type\`, \`Source\`, \`Target\`) VALUES ('CloseRunning', 2, 'CtlBinary', 'close --wait 30')"
 msibuild "$msi" -q "INSERT INTO \`CustomAction\` (\`Action\`, \`Type\`, \`Source\`, \`Target\`) VALUES ('CloseRunningForRemoval', 66, 'CtlBinary', 'close --wait 30')"
+# 3410: the installed stylohidctl.exe (18), its exit code ignored (64), run
+# only by a rollback (256 + 1024), without impersonation (2048).
+msibuild "$msi" -q "DELETE FROM \`CustomAction\` WHERE \`Action\` = 'RestoreSettingsAccess'"
+msibuild "$msi" -q "INSERT INTO \`CustomAction\` (\`Action\`, \`Type\`, \`Source\`, \`Target\`) VALUES ('RestoreSettingsAccess', 3410, 'StylohidctlExe', 'settings-access restore')"
 # 512: VersionMax inclusive, so that a rebuild of this version replaces the
 # old one.  (msibuild fails on UPDATE: the row is deleted and inserted.)
 upgrade_code=$(msiinfo export "$msi" Property | tr -d '\r' | awk '$1 == "UpgradeCode" { print $2 }')

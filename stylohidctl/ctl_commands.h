@@ -47,4 +47,7 @@ void PrintScreenChoice(HKEY key);
 // ctl_grant.cpp
 int RunGrantSettings(int argc, char **argv);
 
+// ctl_access.cpp
+int RunSettingsAccess(int argc, char **argv);
+
 #endif

@@ -49,6 +49,7 @@ TEST_F(Program, StylohidctlWithoutTheProgram)
         {"relative now", 2, "relative takes no arguments"},
         {"status all", 2, "status takes no arguments"},
         {"grant-settings now", 2, "grant-settings takes no arguments"},
+        {"settings-access", 2, "usage: settings-access record|restore"},
         {"screens all", 2, "screens takes no arguments"},
         {"screen", 2, "usage: screen main|all|N, N 1 to 1"},
         {"screen 0", 2, "usage: screen main|all|N, N 1 to 1"},
@@ -77,7 +78,8 @@ TEST_F(Program, StylohidctlWithoutTheProgram)
     for (const char *line : {"close [--wait SECONDS]", "absolute", "relative", "landscape",
                              "portrait", "sensitivity", "reload", "screens",
                              "screen main|all|N", "status",
-                             "grant-settings", "--version"})
+                             "grant-settings", "settings-access record|restore",
+                             "--version"})
         EXPECT_NE(help.Out.find(std::string("  ") + line + " "), std::string::npos) << line;
     // Nothing stored: status says so and creates nothing.
     EXPECT_NE(Ctl("status").Out.find("Settings: none stored"), std::string::npos);
@@ -367,6 +369,28 @@ TEST_F(Program, StylohidctlGrantSettingsGrantsExactlyAndRepairs)
     EXPECT_EQ(KeySddl(HKEY_LOCAL_MACHINE, target.c_str()), targetSddl) << "the link was followed";
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, (target + "\\Inside").c_str());
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, target.c_str());
+}
+
+// The installer's way back: the owner and access list the key had before
+// grant-settings (here the old release's full control for every user,
+// inherited by subkeys) come back with the rollback's restore; with no key
+// before, nothing is recorded and the key stays as grant-settings made it.
+TEST_F(Program, StylohidctlSettingsAccessRestoresWhatWasRecorded)
+{
+    const char oldRelease[] = "O:BAD:(A;CI;KA;;;BU)(A;CI;KA;;;BA)(A;CI;KA;;;SY)";
+    for (const char *before : {oldRelease, (const char *)NULL}) {
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH);
+        if (before) {
+            WriteSetting(VALUE_SENSITIVITY, 33);
+            SetKeySddl(SETTINGS_KEY_PATH, before);
+        }
+        for (const char *step :
+             {"settings-access record", "grant-settings", "settings-access restore"}) {
+            ToolRun run = Ctl(step);
+            EXPECT_EQ(run.ExitCode, 0u) << step << ": " << run.Err;
+        }
+        EXPECT_EQ(SettingsKeySddl(), before ? before : GrantedSettingsKeySddl);
+    }
 }
 
 TEST_F(Program, StylohidctlGrantSettingsStoresOnlyMissingStartingValues)
