@@ -17,7 +17,11 @@
 #include "key_security.h"
 #include "settings/stored_values.h"
 
-#define ACCESS_RECORD_PATH "Software\\VELLUM\\Tablet\\CurrentVersion\\SettingsAccessRecord"
+// Beside the settings key: its parent, made non-volatile first (the keys
+// that a volatile key's creation makes on its way are volatile too, and no
+// restart would keep the settings key under them).
+#define ACCESS_RECORD_PARENT "Software\\VELLUM\\Tablet\\CurrentVersion"
+#define ACCESS_RECORD_NAME "SettingsAccessRecord"
 #define ACCESS_RECORD_VALUE L"OwnerAndAccessList"
 // The record key's own access list: administrators and SYSTEM alone.
 static const char ACCESS_RECORD_SDDL[] = "O:BAD:P(A;;KA;;;BA)(A;;KA;;;SY)";
@@ -31,8 +35,15 @@ static LONG OpenRecordKey(REGSAM access, HKEY *key)
     if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(
             ACCESS_RECORD_SDDL, SDDL_REVISION_1, &attributes.lpSecurityDescriptor, NULL))
         return (LONG)GetLastError();
-    LONG status = RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"" ACCESS_RECORD_PATH, 0, NULL,
-                                  REG_OPTION_VOLATILE, access, &attributes, key, NULL);
+    HKEY parent;
+    LONG status = RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"" ACCESS_RECORD_PARENT, 0, NULL,
+                                  REG_OPTION_NON_VOLATILE, KEY_CREATE_SUB_KEY, NULL, &parent,
+                                  NULL);
+    if (status == ERROR_SUCCESS) {
+        status = RegCreateKeyExW(parent, L"" ACCESS_RECORD_NAME, 0, NULL, REG_OPTION_VOLATILE,
+                                 access, &attributes, key, NULL);
+        RegCloseKey(parent);
+    }
     LocalFree(attributes.lpSecurityDescriptor);
     return status;
 }

@@ -373,13 +373,17 @@ TEST_F(Program, StylohidctlGrantSettingsGrantsExactlyAndRepairs)
 
 // The installer's way back: the owner and access list the key had before
 // grant-settings (here the old release's full control for every user,
-// inherited by subkeys) come back with the rollback's restore; with no key
-// before, nothing is recorded and the key stays as grant-settings made it.
+// inherited by subkeys) come back with the rollback's restore; on a machine
+// where nothing of the product was, nothing is recorded and the key stays
+// as grant-settings made it.
 TEST_F(Program, StylohidctlSettingsAccessRestoresWhatWasRecorded)
 {
     const char oldRelease[] = "O:BAD:(A;CI;KA;;;BU)(A;CI;KA;;;BA)(A;CI;KA;;;SY)";
+    const std::string parent = "Software\\VELLUM\\Tablet\\CurrentVersion";
     for (const char *before : {oldRelease, (const char *)NULL}) {
-        RegDeleteKeyA(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH);
+        for (const std::string &key :
+             {std::string(SETTINGS_KEY_PATH), parent + "\\SettingsAccessRecord", parent})
+            RegDeleteKeyA(HKEY_LOCAL_MACHINE, key.c_str());
         if (before) {
             WriteSetting(VALUE_SENSITIVITY, 33);
             SetKeySddl(SETTINGS_KEY_PATH, before);
