@@ -30,7 +30,11 @@
 # missing or unreadable file, a wrong password or a signature that does not
 # verify fails, and a run that fails leaves no package, no folder of its
 # files and no SHA256SUMS line of its own behind (an earlier run's are
-# removed first).
+# removed first).  stylohid.exe asks for UI access exactly when the package
+# is signed (the build decides its manifest so, scripts/program-manifest.sh):
+# a program that asks for it unsigned would not start on Windows, and one
+# built without it would keep the signed release from windows of programs
+# run as administrator; either is refused.
 #
 # wixl gets four things wrong that are put right here, in the built tables:
 # it drops the custom action that runs stylohidctl.exe from the Binary
@@ -140,8 +144,20 @@ if [ -n "$pfx" ]; then
     if [ -f /etc/ssl/certs/ca-certificates.crt ]; then
         cat /etc/ssl/certs/ca-certificates.crt >>"$work/trusted.pem"
     fi
-else
-    echo "package.sh: STYLOHID_SIGN_PFX is not set: $(basename "$out") and its files are not signed" >&2
+fi
+program="$from/stylohid.exe"
+[ -f "$program" ] || fail "$program is missing: build first"
+ui_access=$(python3 "$ROOT/scripts/check-manifest.py" "$program" --ui-access-value) ||
+    fail "$program: ${ui_access#FAIL: }"
+if [ -n "$pfx" ] && [ "$ui_access" != true ]; then
+    fail "$program asks for no UI access: build it with STYLOHID_SIGN_PFX set to sign it"
+elif [ -z "$pfx" ] && [ "$ui_access" != false ]; then
+    fail "$program asks for UI access, which Windows grants only to a signed program" \
+         "(unsigned, it would not start): set STYLOHID_SIGN_PFX, or build it without"
+elif [ -z "$pfx" ]; then
+    echo "package.sh: STYLOHID_SIGN_PFX is not set: $(basename "$out") and its files are" \
+         "not signed, and stylohid.exe asks for no UI access (the pen does not reach" \
+         "windows of programs run as administrator)" >&2
 fi
 # Signs FILE in place, if a certificate is given, and verifies the
 # signature.  Without a time-stamp server the signing time is the

@@ -4,6 +4,7 @@
 #include "diagnose.h"
 
 const CtlCommand CtlCommands[] = {
+    {"start", "", "start the program beside this tool, as Explorer starts it", RunStart},
     {"close", "[--wait SECONDS]",
      "ask the program to end; with --wait, wait until it has ended", RunClose},
     {"absolute", "", "switch the pointer to absolute mode", RunAbsolute},

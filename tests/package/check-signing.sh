@@ -6,9 +6,11 @@
 # command tool) in its Binary table, each SHA-256 by that certificate.  Also:
 # a wrong password or a missing certificate file fails the build and leaves
 # no package, no folder of its files and no SHA256SUMS line; SHA256SUMS and
-# the version resources hold for the signed files; the build without a
-# certificate then makes the package again, says that it is unsigned and
-# signs nothing, which leaves the shipped build as the tests found it.
+# the version resources hold for the signed files; the signed program asks
+# for UI access, and is not packaged unsigned; the build without a
+# certificate then makes the package again, says that it is unsigned, signs
+# nothing and asks for no UI access, which leaves the shipped build as the
+# tests found it.
 #
 #   tests/package/check-signing.sh SHIPPED_BUILD_DIR VERSION
 set -euo pipefail
@@ -49,11 +51,18 @@ sha256sum --quiet -c SHA256SUMS || fail "SHA256SUMS does not match the signed fi
 [ "$(cut -d' ' -f3 SHA256SUMS | tr '\n' ' ')" = \
     "$name.msi $name/penpanel.cpl $name/stylohid.exe $name/stylohidctl.exe " ] ||
     fail "SHA256SUMS lists $(cut -d' ' -f3 SHA256SUMS | tr '\n' ' ')"
-for check in "stylohid.exe gui 1.06" "stylohidctl.exe console $version" "penpanel.cpl applet $version"; do
+for check in "stylohid.exe gui-ui-access 1.06" "stylohidctl.exe console $version" \
+             "penpanel.cpl applet $version"; do
     set -- $check
     bash "$ROOT/scripts/check-product.sh" "$name/$1" "$2" "$3" >/dev/null ||
         fail "signed $1: $(bash "$ROOT/scripts/check-product.sh" "$name/$1" "$2" "$3")"
 done
+
+bash "$ROOT/scripts/package.sh" --from "$build" --arch x86 --version "$version" \
+    --out "$work/refused/$name.msi" >refused.log 2>&1 &&
+    fail "a program that asks for UI access was packaged unsigned"
+[ -e "$work/refused/$name.msi" ] && fail "the refused package is there"
+grep -q "asks for UI access" refused.log || fail "the refusal does not say why: $(cat refused.log)"
 
 for bad in "signer.pfx wrong" "missing.pfx pen-s3cret"; do
     set -- $bad
@@ -64,7 +73,10 @@ for bad in "signer.pfx wrong" "missing.pfx pen-s3cret"; do
 done
 
 package >unsigned.log 2>&1 || { cat unsigned.log; fail "the unsigned build failed"; }
-grep -q "not signed" unsigned.log || fail "the unsigned build does not say so"
+grep -q "not signed, and stylohid.exe asks for no UI access" unsigned.log ||
+    fail "the unsigned build does not say so"
+bash "$ROOT/scripts/check-product.sh" "$build/$name/stylohid.exe" gui >/dev/null ||
+    fail "unsigned stylohid.exe: $(bash "$ROOT/scripts/check-product.sh" "$build/$name/stylohid.exe" gui)"
 for f in "$build/$name.msi" "$build/$name"/*; do
     osslsigncode verify -in "$f" >/dev/null 2>&1 && fail "$f is signed"
 done

@@ -133,6 +133,9 @@ execute=$(n "$(awk -F'\t' '$1 == "ExecuteAction" { print $3 }' <<<"$ui")")
 t=$(n "$(type_of LaunchProgram)")
 [ $((t & 192)) -eq 192 ] || fail "LaunchProgram (type $t) waits for the program"
 [ $((t & 2048)) -eq 0 ] || fail "LaunchProgram (type $t) runs without impersonation"
+# Through the shell, which alone starts a program that asks for UI access.
+[ "$(target_of LaunchProgram)" = "StylohidctlExe start" ] ||
+    fail "LaunchProgram runs \"$(target_of LaunchProgram)\", not \"StylohidctlExe start\""
 
 # Upgrades: this version and older replaced (the same version too), newer
 # ones refused.

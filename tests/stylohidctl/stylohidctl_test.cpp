@@ -49,6 +49,7 @@ TEST_F(Program, StylohidctlWithoutTheProgram)
         {"relative now", 2, "relative takes no arguments"},
         {"status all", 2, "status takes no arguments"},
         {"grant-settings now", 2, "grant-settings takes no arguments"},
+        {"start now", 2, "start takes no arguments"},
         {"settings-access", 2, "usage: settings-access record|restore"},
         {"screens all", 2, "screens takes no arguments"},
         {"screen", 2, "usage: screen main|all|N, N 1 to 1"},
@@ -75,7 +76,7 @@ TEST_F(Program, StylohidctlWithoutTheProgram)
     // The help names every command with its arguments.
     ToolRun help = Ctl("--help");
     EXPECT_EQ(help.ExitCode, 0u);
-    for (const char *line : {"close [--wait SECONDS]", "absolute", "relative", "landscape",
+    for (const char *line : {"start", "close [--wait SECONDS]", "absolute", "relative", "landscape",
                              "portrait", "sensitivity", "reload", "screens",
                              "screen main|all|N", "status",
                              "grant-settings", "settings-access record|restore",
@@ -85,6 +86,29 @@ TEST_F(Program, StylohidctlWithoutTheProgram)
     EXPECT_NE(Ctl("status").Out.find("Settings: none stored"), std::string::npos);
     DWORD ignored;
     EXPECT_FALSE(ReadSetting(VALUE_ABSOLUTE, &ignored));
+}
+
+// start: the program beside the tool, started through the shell, runs; with
+// no program beside it the tool fails and names the file it meant.
+TEST_F(Program, StylohidctlStartStartsTheProgramBesideIt)
+{
+    char temp[MAX_PATH];
+    ASSERT_GT(GetTempPathA(sizeof temp, temp), 0u);
+    const std::string alone = std::string(temp) + "stylohidctl alone";
+    CreateDirectoryA(alone.c_str(), NULL);
+    ASSERT_TRUE(CopyFileA(ToolPath().c_str(), (alone + "\\stylohidctl.exe").c_str(), FALSE));
+    ToolRun missing = RunTool(alone + "\\stylohidctl.exe", "start");
+    DeleteFileA((alone + "\\stylohidctl.exe").c_str());
+    RemoveDirectoryA(alone.c_str());
+    EXPECT_EQ(missing.ExitCode, 3u);
+    EXPECT_NE(missing.Err.find("could not start " + alone + "\\" PROGRAM_FILE_NAME),
+              std::string::npos) << missing.Err;
+    EXPECT_EQ(FindProgramWindow(), (HWND)NULL);
+
+    ToolRun run = Ctl("start");
+    EXPECT_EQ(run.ExitCode, 0u) << run.Err;
+    EXPECT_TRUE(WaitFor([] { return FindProgramWindow() != NULL; }, 30000))
+        << "the program did not start";
 }
 
 // A copy of the program whose window cannot be reached from here (another
