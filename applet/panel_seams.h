@@ -16,9 +16,9 @@ typedef LONG (*PanelSetDword)(HKEY key, const char *name, DWORD number);
    tablet is present. */
 typedef BOOL (*PanelReadTabletMaxima)(LONG *xMax, LONG *yMax);
 
-/* Starts the program file at path with the command line (which names it
-   first, quoted) in the folder; ERROR_SUCCESS or the error. */
-typedef DWORD (*PanelStartProcess)(const char *path, char *commandLine,
+/* Starts the program file at path, with the parameters ("" for none),
+   in the folder, through the shell; ERROR_SUCCESS or the error. */
+typedef DWORD (*PanelStartProcess)(const char *path, const char *parameters,
                                    const char *folder);
 
 struct PanelTestSeams {

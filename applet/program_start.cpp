@@ -1,4 +1,5 @@
 #include "program_start.h"
+#include <shellapi.h>
 #include <stdio.h>
 #include <string.h>
 #include "panel_state.h"
@@ -38,18 +39,24 @@ bool FindInstalledProgram(char *path, size_t pathSize, char *arguments,
     return IsProgramFile(path);
 }
 
-DWORD StartProgramProcess(const char *path, char *commandLine, const char *folder)
+// Through the shell, as Explorer starts a program: a program whose manifest
+// asks for UI access is started so (by Windows' application information
+// service), where CreateProcess fails with ERROR_ELEVATION_REQUIRED.  The
+// default verb, not "runas": the program runs as the user, unelevated.
+DWORD StartProgramProcess(const char *path, const char *parameters, const char *folder)
 {
-    STARTUPINFOA startup;
-    ZeroMemory(&startup, sizeof startup);
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process;
-    if (!CreateProcessA(path, commandLine, NULL, NULL, FALSE, 0, NULL, folder,
-                        &startup, &process))
-        return GetLastError();
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return ERROR_SUCCESS;
+    SHELLEXECUTEINFOA start;
+    ZeroMemory(&start, sizeof start);
+    start.cbSize = sizeof start;
+    start.fMask = SEE_MASK_FLAG_NO_UI;
+    start.lpFile = path;
+    start.lpParameters = parameters[0] ? parameters : NULL;
+    start.lpDirectory = folder;
+    start.nShow = SW_SHOWNORMAL;
+    if (ShellExecuteExA(&start))
+        return ERROR_SUCCESS;
+    DWORD error = GetLastError();
+    return error != ERROR_SUCCESS ? error : ERROR_GEN_FAILURE;
 }
 
 DWORD StartInstalledProgram(char *path, size_t pathSize)
@@ -57,14 +64,8 @@ DWORD StartInstalledProgram(char *path, size_t pathSize)
     char arguments[RUN_ARGUMENTS_SIZE];
     if (!FindInstalledProgram(path, pathSize, arguments, sizeof arguments))
         return ERROR_FILE_NOT_FOUND;
-    // The path is named apart and quoted in the command line, so that no
-    // blank in it can make another file the one started.
-    char commandLine[RUN_COMMAND_SIZE + 4];
-    int written = arguments[0]
-        ? snprintf(commandLine, sizeof commandLine, "\"%s\" %s", path, arguments)
-        : snprintf(commandLine, sizeof commandLine, "\"%s\"", path);
-    if (written < 0 || (size_t)written >= sizeof commandLine)
-        return ERROR_BUFFER_OVERFLOW;
+    // The file is named apart from its arguments, so that no blank in its
+    // path can make another file the one started.
     char folder[MAX_PATH];
     if (strlen(path) >= sizeof folder)
         return ERROR_BUFFER_OVERFLOW;
@@ -77,5 +78,5 @@ DWORD StartInstalledProgram(char *path, size_t pathSize)
         slash[0] = '\\';
         slash[1] = '\0';
     }
-    return Panel.Seams.StartProcess(path, commandLine, folder);
+    return Panel.Seams.StartProcess(path, arguments, folder);
 }

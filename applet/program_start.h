@@ -19,8 +19,9 @@ bool FindInstalledProgram(char *path, size_t pathSize, char *arguments,
 // path tells which file was meant.
 DWORD StartInstalledProgram(char *path, size_t pathSize);
 
-// The real call behind the seam: CreateProcessA of the path with the
-// command line, in the folder; ERROR_SUCCESS or the error.
-DWORD StartProgramProcess(const char *path, char *commandLine, const char *folder);
+// The real call behind the seam: the file at path started through the
+// shell (ShellExecuteExA, the default verb) with the parameters ("" for
+// none), in the folder; ERROR_SUCCESS or the error.
+DWORD StartProgramProcess(const char *path, const char *parameters, const char *folder);
 
 #endif

@@ -1,12 +1,16 @@
 #!/usr/bin/env python3
 """Reads the application manifest (resource type 24, id 1) out of a Windows
 executable and checks it: run as the invoker (no elevation, so no registry
-redirection), every Windows from Vista to 11 named as supported, no
-common-controls dependency (which would change how the dialogs look), and
-with --per-monitor-dpi the per-monitor DPI awareness of both forms.
+redirection), asking for no UI access (with --ui-access: asking for it),
+every Windows from Vista to 11 named as supported, no common-controls
+dependency (which would change how the dialogs look), and with
+--per-monitor-dpi the per-monitor DPI awareness of both forms.
 
-    scripts/check-manifest.py EXE [--per-monitor-dpi]
-Prints one line; exits 1 with FAIL: on the first problem."""
+    scripts/check-manifest.py EXE [--per-monitor-dpi] [--ui-access]
+Prints one line; exits 1 with FAIL: on the first problem.
+
+    scripts/check-manifest.py EXE --ui-access-value
+Prints what the manifest asks for UI access: true or false."""
 import struct
 import sys
 import xml.etree.ElementTree as ET
@@ -73,7 +77,9 @@ def manifest_bytes(image):
 
 
 def main():
-    if len(sys.argv) not in (2, 3) or sys.argv[2:] not in ([], ["--per-monitor-dpi"]):
+    options = sys.argv[2:]
+    if len(sys.argv) < 2 or (options != ["--ui-access-value"] and not set(options) <= {
+            "--per-monitor-dpi", "--ui-access"}):
         print(__doc__)
         sys.exit(2)
     with open(sys.argv[1], "rb") as f:
@@ -88,8 +94,15 @@ def main():
         fail("the manifest's root is %s" % root.tag)
     levels = [e.get("level") for e in root.iter("{%s}requestedExecutionLevel" % ASM_V3)]
     uiaccess = [e.get("uiAccess", "false") for e in root.iter("{%s}requestedExecutionLevel" % ASM_V3)]
-    if levels != ["asInvoker"] or uiaccess != ["false"]:
-        fail("requestedExecutionLevel is %s (uiAccess %s), not asInvoker" % (levels, uiaccess))
+    if options == ["--ui-access-value"]:
+        if uiaccess not in (["false"], ["true"]):
+            fail("uiAccess is %s" % uiaccess)
+        print(uiaccess[0])
+        return
+    wanted = "true" if "--ui-access" in options else "false"
+    if levels != ["asInvoker"] or uiaccess != [wanted]:
+        fail("requestedExecutionLevel is %s (uiAccess %s), not asInvoker (uiAccess %s)"
+             % (levels, uiaccess, wanted))
     supported = {e.get("Id", "").lower() for e in root.iter("{%s}supportedOS" % COMPAT)}
     if supported != SUPPORTED:
         fail("supportedOS names %s" % sorted(supported))
@@ -99,14 +112,15 @@ def main():
     dpi_aware = [e.text for e in root.iter("{%s}dpiAware" % DPI_2005)]
     dpi_awareness = [e.text for e in root.iter("{%s}dpiAwareness" % DPI_2016)]
     dpi = ""
-    if len(sys.argv) == 3:
+    if "--per-monitor-dpi" in options:
         if dpi_aware != ["true/pm"] or dpi_awareness != ["PerMonitorV2, PerMonitor"]:
             fail("not per-monitor DPI aware: dpiAware %s, dpiAwareness %s"
                  % (dpi_aware, dpi_awareness))
         dpi = ", per-monitor DPI aware"
     elif dpi_aware or dpi_awareness:
         fail("declares a DPI awareness")
-    print("%s: manifest asInvoker, Vista to 11%s" % (sys.argv[1], dpi))
+    print("%s: manifest asInvoker%s, Vista to 11%s"
+          % (sys.argv[1], ", UI access" if wanted == "true" else "", dpi))
 
 
 main()

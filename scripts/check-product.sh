@@ -3,16 +3,18 @@
 # DLLs (no MinGW runtime DLL), and by its kind (second argument):
 #   gui (default)  stylohid.exe: GUI subsystem, 1 MB of stack reserved for
 #                  every thread (its reader asks only for its commitment);
+#   gui-ui-access  the same, built with a signing certificate: its manifest
+#                  asks for UI access;
 #   console        stylohidctl.exe: console subsystem;
 #   applet         penpanel.cpl: a DLL whose one export is CPlApplet by its
 #                  plain name (control.exe looks it up so), nothing else.
 # Executables must import nothing Windows XP lacks that is known to be used
 # (such calls are looked up at run time), and carry an application manifest,
-# read back by scripts/check-manifest.py: asInvoker, Vista to 11, and
-# per-monitor DPI aware for the GUI program.  With a third argument, the
+# read back by scripts/check-manifest.py: asInvoker, no UI access unless
+# gui-ui-access, Vista to 11, and per-monitor DPI aware for the GUI program.  With a third argument, the
 # file's version resource must name that version (see the end).
 #
-#   scripts/check-product.sh FILE [gui|console|applet] [VERSION]
+#   scripts/check-product.sh FILE [gui|gui-ui-access|console|applet] [VERSION]
 set -euo pipefail
 file="$1"
 kind="${2:-gui}"
@@ -47,7 +49,8 @@ done
 manifest=""
 if [ "$kind" != applet ]; then
     manifest=$(python3 "$(dirname "$0")/check-manifest.py" "$file" \
-        $([ "$kind" = console ] || echo --per-monitor-dpi)) || fail "${manifest#FAIL: }"
+        $([ "$kind" = console ] || echo --per-monitor-dpi) \
+        $([ "$kind" != gui-ui-access ] || echo --ui-access)) || fail "${manifest#FAIL: }"
 fi
 allowed="^(kernel32|user32|gdi32|advapi32|shell32|comctl32|setupapi|hid|msvcrt)\.dll$"
 while read -r dll; do

@@ -24,17 +24,33 @@
 # Signed when STYLOHID_SIGN_PFX names a PKCS#12 certificate and key
 # (password in STYLOHID_SIGN_PASSWORD): the three files before they go into
 # the package, then the package, with osslsigncode and SHA-256; time-stamped
-# by the RFC 3161 server STYLOHID_SIGN_TIMESTAMP_URL when it is set.
+# by the RFC 3161 server STYLOHID_SIGN_TIMESTAMP_URL when it is set.  Each
+# signature is verified as it is made (signed by that certificate, which
+# chains to itself, to one in the file or to one the system trusts); a
+# missing or unreadable file, a wrong password or a signature that does not
+# verify fails, and a run that fails leaves no package, no folder of its
+# files and no SHA256SUMS line of its own behind (an earlier run's are
+# removed first).  stylohid.exe asks for UI access exactly when the package
+# is signed (the build decides its manifest so, scripts/program-manifest.sh):
+# a program that asks for it unsigned would not start on Windows, and one
+# built without it would keep the signed release from windows of programs
+# run as administrator; either is refused.
 #
-# wixl gets three things wrong that are put right here, in the built tables:
+# wixl gets four things wrong that are put right here, in the built tables:
 # it drops the custom action that runs stylohidctl.exe from the Binary
-# table, it cannot make the upgrade's version range inclusive (so a rebuild
-# of the same version would install beside the old one), and it takes
-# explicit sequence numbers only from the source (kept there).
+# table, it makes a rollback action an ordinary deferred one, it cannot make
+# the upgrade's version range inclusive (so a rebuild of the same version
+# would install beside the old one), and it takes explicit sequence numbers
+# only from the source (kept there).
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 
 if [ $# -eq 0 ]; then
+    # The build runs this script again from its own folder.
+    if [ -n "${STYLOHID_SIGN_PFX:-}" ]; then
+        STYLOHID_SIGN_PFX=$(realpath -m "$STYLOHID_SIGN_PFX")
+        export STYLOHID_SIGN_PFX
+    fi
     "$ROOT/scripts/install-deps.sh"
     "$ROOT/scripts/build.sh" >/dev/null
     version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$ROOT/build/CMakeCache.txt")
@@ -83,6 +99,19 @@ header_string() {
 run_key=$(header_string RUN_KEY_PATH)
 run_value=$(header_string RUN_VALUE_NAME)
 
+# Nothing of an earlier run stays where this one puts its package.
+dir=$(dirname "$out") name=$(basename "${out%.msi}")
+# SHA256SUMS of dir without the lines of this package and its files.
+other_sums() {
+    [ -f "$dir/SHA256SUMS" ] || return 0
+    awk -v n="$name" '$2 != n ".msi" && index($2, n "/") != 1' "$dir/SHA256SUMS"
+}
+rm -rf "$out" "${out%.msi}"
+if [ -f "$dir/SHA256SUMS" ]; then
+    other_sums >"$dir/SHA256SUMS.new"
+    mv -f "$dir/SHA256SUMS.new" "$dir/SHA256SUMS"
+fi
+
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir "$work/bin"
@@ -96,14 +125,44 @@ export TZ=UTC
 
 pfx="${STYLOHID_SIGN_PFX:-}"
 if [ -n "$pfx" ]; then
-    [ -f "$pfx" ] || fail "STYLOHID_SIGN_PFX: $pfx is not a file"
+    [ -f "$pfx" ] && [ -r "$pfx" ] || fail "STYLOHID_SIGN_PFX: $pfx is not a file that can be read"
     command -v osslsigncode >/dev/null || fail "osslsigncode is needed to sign"
-else
-    echo "package.sh: STYLOHID_SIGN_PFX is not set: $(basename "$out") and its files are not signed" >&2
+    # The certificates in the file (the password opens it, or it is wrong),
+    # trusted beside the system's for the checks below, and the hash of the
+    # signing certificate itself, which every signature must name.
+    certificates() {  # openssl pkcs12 options
+        openssl pkcs12 -in "$pfx" -nokeys -passin fd:3 "$@" \
+            3< <(printf '%s' "${STYLOHID_SIGN_PASSWORD:-}") 2>>"$work/sign.log"
+    }
+    certificates -out "$work/chain.pem" || certificates -legacy -out "$work/chain.pem" ||
+        { cat "$work/sign.log" >&2; fail "the password does not open $pfx"; }
+    certificates -clcerts -out "$work/signer.pem" ||
+        certificates -legacy -clcerts -out "$work/signer.pem" ||
+        fail "no signing certificate in $pfx"
+    leaf=$(openssl x509 -in "$work/signer.pem" -outform DER | sha256sum | cut -d' ' -f1)
+    cat "$work/chain.pem" >"$work/trusted.pem"
+    if [ -f /etc/ssl/certs/ca-certificates.crt ]; then
+        cat /etc/ssl/certs/ca-certificates.crt >>"$work/trusted.pem"
+    fi
 fi
-# Signs FILE in place, if a certificate is given.  Without a time-stamp
-# server the signing time is the release's, so that a signed build can be
-# made again byte for byte with the same certificate.
+program="$from/stylohid.exe"
+[ -f "$program" ] || fail "$program is missing: build first"
+ui_access=$(python3 "$ROOT/scripts/check-manifest.py" "$program" --ui-access-value) ||
+    fail "$program: ${ui_access#FAIL: }"
+if [ -n "$pfx" ] && [ "$ui_access" != true ]; then
+    fail "$program asks for no UI access: build it with STYLOHID_SIGN_PFX set to sign it"
+elif [ -z "$pfx" ] && [ "$ui_access" != false ]; then
+    fail "$program asks for UI access, which Windows grants only to a signed program" \
+         "(unsigned, it would not start): set STYLOHID_SIGN_PFX, or build it without"
+elif [ -z "$pfx" ]; then
+    echo "package.sh: STYLOHID_SIGN_PFX is not set: $(basename "$out") and its files are" \
+         "not signed, and stylohid.exe asks for no UI access (the pen does not reach" \
+         "windows of programs run as administrator)" >&2
+fi
+# Signs FILE in place, if a certificate is given, and verifies the
+# signature.  Without a time-stamp server the signing time is the
+# release's, so that a signed build can be made again byte for byte with
+# the same certificate.
 sign() {  # file
     [ -n "$pfx" ] || return 0
     local when=(-time "$epoch")
@@ -113,6 +172,9 @@ sign() {  # file
         -in "$1" -out "$1.signed" >"$work/sign.log" 2>&1 ||
         { cat "$work/sign.log" >&2; fail "signing $(basename "$1") failed"; }
     mv -f "$1.signed" "$1"
+    osslsigncode verify -CAfile "$work/trusted.pem" -ignore-crl \
+        -require-leaf-hash "sha256:$leaf" -in "$1" >"$work/verify.log" 2>&1 ||
+        { cat "$work/verify.log" >&2; fail "the signature of $(basename "$1") does not verify"; }
 }
 # A {GUID} from the SHA-256 of TEXT (marked as name-based, RFC 4122).
 guid_of() {  # text
@@ -163,6 +225,10 @@ fi
 # removal impossible.
 msibuild "$msi" -q "INSERT INTO \`CustomAction\` (\`Action\`, \`Type\`, \`Source\`, \`Target\`) VALUES ('CloseRunning', 2, 'CtlBinary', 'close --wait 30')"
 msibuild "$msi" -q "INSERT INTO \`CustomAction\` (\`Action\`, \`Type\`, \`Source\`, \`Target\`) VALUES ('CloseRunningForRemoval', 66, 'CtlBinary', 'close --wait 30')"
+# 3410: the installed stylohidctl.exe (18), its exit code ignored (64), run
+# only by a rollback (256 + 1024), without impersonation (2048).
+msibuild "$msi" -q "DELETE FROM \`CustomAction\` WHERE \`Action\` = 'RestoreSettingsAccess'"
+msibuild "$msi" -q "INSERT INTO \`CustomAction\` (\`Action\`, \`Type\`, \`Source\`, \`Target\`) VALUES ('RestoreSettingsAccess', 3410, 'StylohidctlExe', 'settings-access restore')"
 # 512: VersionMax inclusive, so that a rebuild of this version replaces the
 # old one.  (msibuild fails on UPDATE: the row is deleted and inserted.)
 upgrade_code=$(msiinfo export "$msi" Property | tr -d '\r' | awk '$1 == "UpgradeCode" { print $2 }')
@@ -180,15 +246,8 @@ python3 "$ROOT/scripts/set-msi-summary.py" "$msi" "$epoch" "$(guid_of "PackageCo
 sign "$msi"
 
 # The package, its files as they are in it, and their checksums.
-dir=$(dirname "$out") name=$(basename "${out%.msi}")
-mkdir -p "$dir"
-rm -rf "${out%.msi}"
-mkdir "${out%.msi}"
+mkdir -p "$dir" "${out%.msi}"
 cp -p "$work"/bin/* "${out%.msi}/"
 mv -f "$msi" "$out"
-(
-    cd "$dir"
-    { [ -f SHA256SUMS ] && awk -v n="$name" '$2 != n ".msi" && index($2, n "/") != 1' SHA256SUMS
-      sha256sum "$name.msi" "$name"/*; } | sort -k2 >SHA256SUMS.new
-    mv -f SHA256SUMS.new SHA256SUMS
-)
+{ other_sums; (cd "$dir" && sha256sum "$name.msi" "$name"/*); } | sort -k2 >"$dir/SHA256SUMS.new"
+mv -f "$dir/SHA256SUMS.new" "$dir/SHA256SUMS"

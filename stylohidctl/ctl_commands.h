@@ -38,6 +38,9 @@ int RunReload(int argc, char **argv);
 // ctl_status.cpp
 int RunStatus(int argc, char **argv);
 
+// ctl_start.cpp
+int RunStart(int argc, char **argv);
+
 // ctl_screens.cpp
 int RunScreens(int argc, char **argv);
 int RunScreen(int argc, char **argv);
@@ -46,5 +49,8 @@ void PrintScreenChoice(HKEY key);
 
 // ctl_grant.cpp
 int RunGrantSettings(int argc, char **argv);
+
+// ctl_access.cpp
+int RunSettingsAccess(int argc, char **argv);
 
 #endif

@@ -5,14 +5,19 @@
 // installer as an administrator (SYSTEM), and by hand to repair a key whose
 // owner or access list someone changed: ownership is taken back first, and
 // subkeys, which nothing of this product makes, are removed without
-// following registry links to where they point.  A value missing from the
-// key is stored with the program's starting value (starting_values.cpp).
+// following registry links to where they point, whatever their names and
+// however deep; one that cannot be removed is left and told, and does not
+// make the command fail (an older release let every user make subkeys
+// there).  A value missing from the key is stored with the program's
+// starting value (starting_values.cpp).
 #include <windows.h>
 #include <sddl.h>
 #include <stdio.h>
+#include <stdlib.h>
 
 #include "ctl_commands.h"
 #include "ctl_report.h"
+#include "key_security.h"
 #include "settings/stored_values.h"
 #include "starting_values.h"
 
@@ -25,133 +30,121 @@ static const char SETTINGS_KEY_SDDL[] =
 
 // What grant-settings opens a key for once owner and access list are set.
 #define KEY_TREE_ACCESS (READ_CONTROL | DELETE | KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE)
-// Deeper than any key a person makes by hand: a guard, not a limit met.
-#define SUBKEY_DEPTH_MAX 32
-
-typedef LONG(WINAPI *NtDeleteKeyCall)(HANDLE key);
+// A key name's room: the registry allows 255 characters.
+#define KEY_NAME_CHARS 256
 
 struct GrantState {
     PSECURITY_DESCRIPTOR Descriptor;
-    NtDeleteKeyCall DeleteKey;   // deletes the very key a handle is open on
     unsigned Removed;            // subkeys removed
+    unsigned Left;               // subkeys that could not be removed
+    bool LinkReplaced;           // a link stood in the settings key's place
     const char *Step;            // what failed, for the report
 };
 
-// Turns a privilege of the administrator's token on, for this process only;
-// without it (not an administrator) the steps below fail and say so.
-static void EnablePrivilege(const char *name)
+// Owner and access list set on parent\name itself, then the key opened
+// itself for what comes next.
+static LONG SecureKey(HKEY parent, const WCHAR *name, bool create, GrantState *state,
+                      HKEY *key, bool *created)
 {
-    HANDLE token;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, &token))
-        return;
-    TOKEN_PRIVILEGES privileges;
-    privileges.PrivilegeCount = 1;
-    privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
-    if (LookupPrivilegeValueA(NULL, name, &privileges.Privileges[0].Luid))
-        AdjustTokenPrivileges(token, FALSE, &privileges, 0, NULL, NULL);
-    CloseHandle(token);
-}
-
-// Opens parent\name (a link itself, not where it points, with
-// REG_OPTION_OPEN_LINK in options) for access; creates it when create is
-// set.
-static LONG OpenKey(HKEY parent, const char *name, DWORD options, REGSAM access,
-                    bool create, HKEY *key, DWORD *disposition)
-{
-    if (create)
-        return RegCreateKeyExA(parent, name, 0, NULL, options | REG_OPTION_NON_VOLATILE,
-                               access, NULL, key, disposition);
-    return RegOpenKeyExA(parent, name, options, access, key);
-}
-
-// One step of SecureKey: opens for access, sets what of the descriptor
-// information names.
-static LONG SetKeySecurityPart(HKEY parent, const char *name, DWORD options,
-                               REGSAM access, SECURITY_INFORMATION information,
-                               GrantState *state, bool create, DWORD *disposition)
-{
-    HKEY key;
-    LONG status = OpenKey(parent, name, options, access, create, &key, disposition);
-    if (status == ERROR_SUCCESS) {
-        status = RegSetKeySecurity(key, information, state->Descriptor);
-        RegCloseKey(key);
-    }
-    return status;
-}
-
-// Owner first (taking ownership works whatever the access list says), then
-// the access list (the owner may always change it), then the key opened for
-// what comes next.
-static LONG SecureKey(HKEY parent, const char *name, DWORD options, bool create,
-                      GrantState *state, HKEY *key, DWORD *disposition)
-{
-    state->Step = "take ownership of";
-    LONG status = SetKeySecurityPart(parent, name, options, WRITE_OWNER,
-                                     OWNER_SECURITY_INFORMATION, state, create,
-                                     disposition);
-    if (status != ERROR_SUCCESS)
-        return status;
-    state->Step = "set the access list of";
-    status = SetKeySecurityPart(parent, name, options, WRITE_DAC,
-                                DACL_SECURITY_INFORMATION, state, false, NULL);
+    LONG status = SetKeyOwnerAndAccess(parent, name, state->Descriptor, create, created,
+                                       &state->Step);
     if (status != ERROR_SUCCESS)
         return status;
     state->Step = "open";
-    return OpenKey(parent, name, options, KEY_TREE_ACCESS, false, key, NULL);
+    return OpenKeyItself(parent, name, KEY_TREE_ACCESS, key);
 }
 
-// A key opened with REG_OPTION_OPEN_LINK is a link when it holds the
-// link's target.
-static bool IsLinkKey(HKEY key)
+// The settings key secured and open.  A link in its place would take the
+// settings to another key: it is removed and a key made there.
+static LONG OpenSettingsKey(GrantState *state, HKEY *key, bool *created)
 {
-    DWORD type = REG_NONE;
-    LONG status = RegQueryValueExA(key, "SymbolicLinkValue", NULL, &type, NULL, NULL);
-    return status == ERROR_SUCCESS && type == REG_LINK;
-}
-
-static LONG RemoveSubkeys(HKEY key, GrantState *state, int depth);
-
-// Removes parent\name and what is under it; a link is removed itself, and
-// what it points to is left alone.
-static LONG RemoveKey(HKEY parent, const char *name, GrantState *state, int depth)
-{
-    HKEY key;
-    LONG status = SecureKey(parent, name, REG_OPTION_OPEN_LINK, false, state, &key, NULL);
-    if (status != ERROR_SUCCESS)
-        return status;
-    if (!IsLinkKey(key))
-        status = RemoveSubkeys(key, state, depth + 1);
-    if (status == ERROR_SUCCESS) {
-        state->Step = "remove a subkey of";
-        status = state->DeleteKey ? state->DeleteKey(key) : ERROR_PROC_NOT_FOUND;
+    for (int tries = 0; tries < 2; tries++) {
+        LONG status = SecureKey(HKEY_LOCAL_MACHINE, L"" SETTINGS_KEY_PATH, true, state, key,
+                                created);
+        if (status != ERROR_SUCCESS || !IsLinkKey(*key))
+            return status;
+        state->Step = "remove a link in the place of";
+        status = DeleteOpenKey(*key);
+        RegCloseKey(*key);
         if (status != ERROR_SUCCESS)
-            status = ERROR_ACCESS_DENIED;   // an NTSTATUS: reported as refused
-        else
+            return status;
+        state->LinkReplaced = true;
+    }
+    return ERROR_CANTWRITE;   // a link came back at once
+}
+
+// One key on the way down: open, and how many of its subkeys stay (they
+// come first in its list).
+struct WalkLevel {
+    HKEY Key;
+    DWORD Kept;
+};
+
+// Removes every subkey of top: a walk down with a list of the open keys
+// (no recursion, so no depth is too deep), each subkey secured and opened
+// by its wide name, a link removed itself.  What cannot be removed is left
+// and counted.
+static void RemoveSubkeys(HKEY top, GrantState *state)
+{
+    DWORD capacity = 16, depth = 1;
+    WalkLevel *levels = (WalkLevel *)malloc(capacity * sizeof *levels);
+    if (!levels) {
+        state->Left++;
+        return;
+    }
+    levels[0].Key = top;
+    levels[0].Kept = 0;
+    while (depth > 0) {
+        WalkLevel *level = &levels[depth - 1];
+        WCHAR name[KEY_NAME_CHARS];
+        DWORD length = KEY_NAME_CHARS;
+        LONG status = RegEnumKeyExW(level->Key, level->Kept, name, &length, NULL, NULL,
+                                    NULL, NULL);
+        if (status == ERROR_SUCCESS) {
+            HKEY child;
+            if (SecureKey(level->Key, name, false, state, &child, NULL) != ERROR_SUCCESS) {
+                level->Kept++;
+                state->Left++;
+            } else if (IsLinkKey(child)) {
+                if (DeleteOpenKey(child) == ERROR_SUCCESS) {
+                    state->Removed++;
+                } else {
+                    level->Kept++;
+                    state->Left++;
+                }
+                RegCloseKey(child);
+            } else if (depth == capacity) {
+                WalkLevel *more = (WalkLevel *)realloc(levels, 2 * capacity * sizeof *levels);
+                RegCloseKey(child);
+                if (more) {
+                    levels = more;
+                    capacity *= 2;
+                } else {
+                    level->Kept++;
+                    state->Left++;
+                }
+            } else {
+                levels[depth].Key = child;
+                levels[depth].Kept = 0;
+                depth++;
+            }
+            continue;
+        }
+        // This key's list is done (or cannot be read): the key goes when
+        // nothing stays under it; the top stays.
+        depth--;
+        if (depth == 0)
+            break;
+        if (status == ERROR_NO_MORE_ITEMS && level->Kept == 0 &&
+            DeleteOpenKey(level->Key) == ERROR_SUCCESS) {
             state->Removed++;
+        } else {
+            levels[depth - 1].Kept++;
+            state->Left++;
+        }
+        RegCloseKey(level->Key);
     }
-    RegCloseKey(key);
-    return status;
-}
-
-static LONG RemoveSubkeys(HKEY key, GrantState *state, int depth)
-{
-    if (depth > SUBKEY_DEPTH_MAX) {
-        state->Step = "remove the subkeys of";
-        return ERROR_CANTWRITE;
-    }
-    for (;;) {
-        char name[256];
-        DWORD length = sizeof name;
-        state->Step = "list the subkeys of";
-        LONG status = RegEnumKeyExA(key, 0, name, &length, NULL, NULL, NULL, NULL);
-        if (status == ERROR_NO_MORE_ITEMS)
-            return ERROR_SUCCESS;
-        if (status != ERROR_SUCCESS)
-            return status;
-        status = RemoveKey(key, name, state, depth);
-        if (status != ERROR_SUCCESS)
-            return status;
-    }
+    free(levels);
 }
 
 int RunGrantSettings(int argc, char **argv)
@@ -165,17 +158,14 @@ int RunGrantSettings(int argc, char **argv)
             SETTINGS_KEY_SDDL, SDDL_REVISION_1, &state.Descriptor, NULL))
         return ReportFailure(EXIT_FAILED, "could not build the settings key's access list",
                              GetLastError());
-    state.DeleteKey = (NtDeleteKeyCall)(void *)GetProcAddress(
-        GetModuleHandleA("ntdll.dll"), "NtDeleteKey");
     EnablePrivilege(SE_TAKE_OWNERSHIP_NAME);
     EnablePrivilege(SE_RESTORE_NAME);
 
     HKEY key;
-    DWORD disposition = 0;
-    LONG status = SecureKey(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH, 0, true, &state, &key,
-                            &disposition);
+    bool created = false;
+    LONG status = OpenSettingsKey(&state, &key, &created);
     if (status == ERROR_SUCCESS) {
-        status = RemoveSubkeys(key, &state, 0);
+        RemoveSubkeys(key, &state);
         RegCloseKey(key);
     }
     LocalFree(state.Descriptor);
@@ -186,10 +176,13 @@ int RunGrantSettings(int argc, char **argv)
     }
     printf("HKEY_LOCAL_MACHINE\\%s (%s): owner Administrators; full control for "
            "Administrators and SYSTEM; Users read and set its values\n",
-           SETTINGS_KEY_PATH,
-           disposition == REG_CREATED_NEW_KEY ? "created" : "kept its values");
+           SETTINGS_KEY_PATH, created ? "created" : "kept its values");
+    if (state.LinkReplaced)
+        printf("a registry link in its place removed (not followed)\n");
     if (state.Removed)
         printf("%u subkeys removed (links removed, not followed)\n", state.Removed);
+    if (state.Left)
+        printf("%u subkeys could not be removed and stay (nothing reads them)\n", state.Left);
     // An empty key helps nobody: the program's starting values where none is.
     int added = 0;
     status = StoreMissingStartingValues(&added);

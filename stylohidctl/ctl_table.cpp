@@ -4,6 +4,7 @@
 #include "diagnose.h"
 
 const CtlCommand CtlCommands[] = {
+    {"start", "", "start the program beside this tool, as Explorer starts it", RunStart},
     {"close", "[--wait SECONDS]",
      "ask the program to end; with --wait, wait until it has ended", RunClose},
     {"absolute", "", "switch the pointer to absolute mode", RunAbsolute},
@@ -21,6 +22,9 @@ const CtlCommand CtlCommands[] = {
     {"grant-settings", "",
      "create the settings key and let every user's program change it",
      RunGrantSettings},
+    {"settings-access", "record|restore",
+     "the installer's record of the key's owner and access list, and its undoing",
+     RunSettingsAccess},
     {"diagnose", "",
      "check what the tablet needs, one line each; exit 4 on a problem",
      RunDiagnose},

@@ -1,7 +1,7 @@
 // stylohidctl diagnose: one line per check, in the order a user would look:
-// the tablet, its driver, the program, its settings, its start at logon and
-// its control-panel applet.  The checks are in diagnose_devices.cpp and
-// diagnose_setup.cpp.
+// the tablet, its driver, the program and its UI access, its settings, its
+// start at logon and its control-panel applet.  The checks are in
+// diagnose_devices.cpp, diagnose_ui_access.cpp and diagnose_setup.cpp.
 #include <windows.h>
 #include <stdarg.h>
 #include <stdio.h>
@@ -44,6 +44,7 @@ int RunDiagnose(int argc, char **argv)
     ok = CheckTabletPresent() && ok;
     ok = CheckControlDevice() && ok;
     ok = CheckProgramRunning() && ok;
+    ok = CheckUiAccess() && ok;
     ok = CheckSettingsKey() && ok;
     ok = CheckLogonStart() && ok;
     ok = CheckApplet() && ok;

@@ -17,6 +17,7 @@ int RunDiagnose(int argc, char **argv);
 bool CheckTabletPresent();
 bool CheckControlDevice();
 bool CheckProgramRunning();
+bool CheckUiAccess();
 bool CheckSettingsKey();
 bool CheckLogonStart();
 bool CheckApplet();

@@ -12,7 +12,7 @@ namespace {
 struct StartRecord {
     int Count;
     std::string Path;
-    std::string CommandLine;
+    std::string Parameters;
     std::string Folder;
     DWORD Result;
     bool BringsProgramUp;
@@ -20,11 +20,11 @@ struct StartRecord {
 };
 StartRecord Started;
 
-DWORD RecordStart(const char *path, char *commandLine, const char *folder)
+DWORD RecordStart(const char *path, const char *parameters, const char *folder)
 {
     Started.Count++;
     Started.Path = path;
-    Started.CommandLine = commandLine;
+    Started.Parameters = parameters;
     Started.Folder = folder;
     if (Started.BringsProgramUp && Started.Result == ERROR_SUCCESS)
         Started.Program = CreateProgramStandIn();
@@ -138,10 +138,10 @@ TEST_F(AppletProgramTest, TheLineFollowsTheProgramAndStartRunsTheInstalledOne)
             std::string Path;
             std::string Arguments;
         } cases[] = {
-            {"quoted, with arguments", REG_SZ, " " + quoted + "  /tray  ", Program, " /tray"},
+            {"quoted, with arguments", REG_SZ, " " + quoted + "  /tray  ", Program, "/tray"},
             {"quoted alone", REG_SZ, quoted, Program, ""},
             {"unquoted, a blank in the path", REG_SZ, Program + " ", Program, ""},
-            {"expanded", REG_EXPAND_SZ, "\"%PEN_PANEL_TEST%\\stylohid.exe\" -x", Program, " -x"},
+            {"expanded", REG_EXPAND_SZ, "\"%PEN_PANEL_TEST%\\stylohid.exe\" -x", Program, "-x"},
             {"no Run value", NO_VALUE, "", Beside, ""},
             {"unquoted with arguments", REG_SZ, Program + " /tray", Beside, ""},
             {"quote not closed", REG_SZ, "\"" + Program + " /tray", Beside, ""},
@@ -158,7 +158,7 @@ TEST_F(AppletProgramTest, TheLineFollowsTheProgramAndStartRunsTheInstalledOne)
             ClickControl(dialog, IDC_START_PROGRAM);
             ASSERT_EQ(1, Started.Count) << c.What;
             EXPECT_EQ(c.Path, Started.Path) << c.What;
-            EXPECT_EQ("\"" + c.Path + "\"" + c.Arguments, Started.CommandLine) << c.What;
+            EXPECT_EQ(c.Arguments, Started.Parameters) << c.What;
             EXPECT_EQ(c.Path.substr(0, c.Path.rfind('\\')), Started.Folder) << c.What;
             EXPECT_EQ("", ControlText(dialog, IDC_PANEL_MESSAGE)) << c.What;
         }

@@ -11,7 +11,9 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 status=0
 for row in InstallExecuteSequence:GrantSettings InstallExecuteSequence:CloseRunning \
-           InstallExecuteSequence:CloseRunningForRemoval InstallUISequence:LaunchProgram; do
+           InstallExecuteSequence:CloseRunningForRemoval InstallUISequence:LaunchProgram \
+           InstallExecuteSequence:RecordSettingsAccess \
+           InstallExecuteSequence:RestoreSettingsAccess; do
     table=${row%%:*} action=${row#*:}
     copy="$work/$action.msi"
     cp "$msi" "$copy"

@@ -2,7 +2,8 @@
 # Reads a built package's tables back and fails on what wixl is known to get
 # wrong without a word: a sequenced custom action without its row or its
 # exe, the closing, upgrade and start actions out of place or under another
-# condition, an upgrade range that
+# condition, the settings key's access list changed without its record and
+# rollback before it, an upgrade range that
 # leaves a rebuild of the same version beside the old one, 32-bit
 # components in a 64-bit package, and the Run value not named as the
 # program names it.
@@ -53,7 +54,8 @@ while IFS=$'\t' read -r action _; do
     esac
 done <<<"$sequence"
 
-for action in CloseRunning CloseRunningForRemoval GrantSettings; do
+for action in CloseRunning CloseRunningForRemoval GrantSettings RecordSettingsAccess \
+    RestoreSettingsAccess; do
     [ -n "$(seq_of "$action")" ] || fail "$action is not sequenced"
     [ -n "$(type_of "$action")" ] || fail "$action has no CustomAction row"
 done
@@ -62,7 +64,8 @@ close=$(n "$(seq_of CloseRunning)") validate=$(n "$(seq_of InstallValidate)")
 close_removal=$(n "$(seq_of CloseRunningForRemoval)")
 rep=$(n "$(seq_of RemoveExistingProducts)") initialize=$(n "$(seq_of InstallInitialize)")
 files_at=$(n "$(seq_of InstallFiles)") finalize=$(n "$(seq_of InstallFinalize)")
-grant=$(n "$(seq_of GrantSettings)")
+grant=$(n "$(seq_of GrantSettings)") record=$(n "$(seq_of RecordSettingsAccess)")
+restore=$(n "$(seq_of RestoreSettingsAccess)")
 [ "$close" -gt 0 ] && [ "$close" -lt "$validate" ] ||
     fail "CloseRunning ($close) does not run before InstallValidate ($validate)"
 [ "$close_removal" -gt 0 ] && [ "$close_removal" -lt "$validate" ] ||
@@ -73,6 +76,10 @@ grant=$(n "$(seq_of GrantSettings)")
     fail "RemoveExistingProducts ($rep) is not right after InstallInitialize ($initialize)"
 [ "$grant" -gt "$files_at" ] && [ "$grant" -lt "$finalize" ] ||
     fail "GrantSettings ($grant) is not between InstallFiles and InstallFinalize"
+# A rollback undoes what came after it: recorded, then the rollback
+# scheduled, then the change.
+[ "$record" -gt "$files_at" ] && [ "$record" -lt "$restore" ] && [ "$restore" -lt "$grant" ] ||
+    fail "RecordSettingsAccess ($record) and RestoreSettingsAccess ($restore) are not in turn after InstallFiles ($files_at) and before GrantSettings ($grant)"
 # Types: 64 exit code ignored, 128 no wait, 1024 deferred, 2048 no impersonation.
 t=$(n "$(type_of CloseRunning)")
 [ $((t & (64 | 1024))) -eq 0 ] || fail "CloseRunning (type $t) is deferred or ignores its exit code"
@@ -82,6 +89,19 @@ t=$(n "$(type_of CloseRunningForRemoval)")
 t=$(n "$(type_of GrantSettings)")
 [ $((t & (64 | 1024 | 2048))) -eq $((1024 | 2048)) ] ||
     fail "GrantSettings (type $t) is not deferred without impersonation with its exit code checked"
+# 256 with 1024: rollback only.
+t=$(n "$(type_of RecordSettingsAccess)")
+[ $((t & (256 | 1024 | 2048))) -eq $((1024 | 2048)) ] ||
+    fail "RecordSettingsAccess (type $t) is not deferred without impersonation"
+t=$(n "$(type_of RestoreSettingsAccess)")
+[ $((t & (256 | 1024 | 2048))) -eq $((256 | 1024 | 2048)) ] ||
+    fail "RestoreSettingsAccess (type $t) is not a rollback action without impersonation"
+target_of() { awk -F'\t' -v a="$1" '$1 == a { print $3 " " $4 }' <<<"$actions"; }
+for pair in "RecordSettingsAccess:StylohidctlExe settings-access record" \
+            "RestoreSettingsAccess:StylohidctlExe settings-access restore"; do
+    [ "$(target_of "${pair%%:*}")" = "${pair#*:}" ] ||
+        fail "${pair%%:*} runs \"$(target_of "${pair%%:*}")\", not \"${pair#*:}\""
+done
 condition_of() { awk -F'\t' -v a="$1" '$1 == a { print $2 }' <<<"$2"; }
 # Each row's own condition.  The package closes the program itself only
 # where Restart Manager does not (Windows XP, or turned off), on install
@@ -91,8 +111,10 @@ no_rm='(VersionNT < 600 OR MSIRESTARTMANAGERCONTROL~="Disable" OR MSIRESTARTMANA
     fail "CloseRunning's condition is $(condition_of CloseRunning "$sequence")"
 [ "$(condition_of CloseRunningForRemoval "$sequence")" = "$no_rm AND REMOVE~=\"ALL\"" ] ||
     fail "CloseRunningForRemoval's condition is $(condition_of CloseRunningForRemoval "$sequence")"
-[ "$(condition_of GrantSettings "$sequence")" = 'NOT (REMOVE~="ALL")' ] ||
-    fail "GrantSettings runs on removal"
+for action in GrantSettings RecordSettingsAccess RestoreSettingsAccess; do
+    [ "$(condition_of "$action" "$sequence")" = 'NOT (REMOVE~="ALL")' ] ||
+        fail "$action runs on removal"
+done
 [ "$(property REINSTALLMODE)" = emus ] ||
     fail "REINSTALLMODE is \"$(property REINSTALLMODE)\": an upgrade would keep the program's file of the same version"
 [ "$(property MSIRMSHUTDOWN)" = 2 ] ||
@@ -111,6 +133,9 @@ execute=$(n "$(awk -F'\t' '$1 == "ExecuteAction" { print $3 }' <<<"$ui")")
 t=$(n "$(type_of LaunchProgram)")
 [ $((t & 192)) -eq 192 ] || fail "LaunchProgram (type $t) waits for the program"
 [ $((t & 2048)) -eq 0 ] || fail "LaunchProgram (type $t) runs without impersonation"
+# Through the shell, which alone starts a program that asks for UI access.
+[ "$(target_of LaunchProgram)" = "StylohidctlExe start" ] ||
+    fail "LaunchProgram runs \"$(target_of LaunchProgram)\", not \"StylohidctlExe start\""
 
 # Upgrades: this version and older replaced (the same version too), newer
 # ones refused.

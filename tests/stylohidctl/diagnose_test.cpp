@@ -97,7 +97,7 @@ static bool SameValues(const SettingsKeyGuard &a, const SettingsKeyGuard &b)
 static const char VirtualStoreCopy[] =
     "Software\\Classes\\VirtualStore\\MACHINE\\" SETTINGS_KEY_PATH;
 
-static const char *const CheckLabels[] = {"Tablet",   "Driver",      "Program",
+static const char *const CheckLabels[] = {"Tablet",   "Driver",   "Program", "UI access",
                                           "Settings", "Logon start", "Applet"};
 
 struct DiagnoseCase {
@@ -148,8 +148,8 @@ TEST_F(Diagnose, NamesTheOneBrokenPartOfTheSetUpAndExitsFourForIt)
     const DiagnoseCase cases[] = {
         {"everything present", [] {}, [] {}, NULL,
          {"X up to 32767, Y up to 24575", "not opened while the program runs", pid,
-          "10 values are 4-byte REG_DWORDs", PROGRAM_FILE_NAME " starts at every logon",
-          APPLET_FILE_NAME}},
+          PROGRAM_FILE_NAME " has UI access", "10 values are 4-byte REG_DWORDs",
+          PROGRAM_FILE_NAME " starts at every logon", APPLET_FILE_NAME}},
         {"no tablet plugged", [] { ASSERT_TRUE(PresentTablets({})); },
          [] { ASSERT_TRUE(PresentTablets({DefaultTabletSpec(1)})); }, "Tablet",
          {"not found among the HID devices", "Plug the tablet in"}},

@@ -49,6 +49,8 @@ TEST_F(Program, StylohidctlWithoutTheProgram)
         {"relative now", 2, "relative takes no arguments"},
         {"status all", 2, "status takes no arguments"},
         {"grant-settings now", 2, "grant-settings takes no arguments"},
+        {"start now", 2, "start takes no arguments"},
+        {"settings-access", 2, "usage: settings-access record|restore"},
         {"screens all", 2, "screens takes no arguments"},
         {"screen", 2, "usage: screen main|all|N, N 1 to 1"},
         {"screen 0", 2, "usage: screen main|all|N, N 1 to 1"},
@@ -74,15 +76,39 @@ TEST_F(Program, StylohidctlWithoutTheProgram)
     // The help names every command with its arguments.
     ToolRun help = Ctl("--help");
     EXPECT_EQ(help.ExitCode, 0u);
-    for (const char *line : {"close [--wait SECONDS]", "absolute", "relative", "landscape",
+    for (const char *line : {"start", "close [--wait SECONDS]", "absolute", "relative", "landscape",
                              "portrait", "sensitivity", "reload", "screens",
                              "screen main|all|N", "status",
-                             "grant-settings", "--version"})
+                             "grant-settings", "settings-access record|restore",
+                             "--version"})
         EXPECT_NE(help.Out.find(std::string("  ") + line + " "), std::string::npos) << line;
     // Nothing stored: status says so and creates nothing.
     EXPECT_NE(Ctl("status").Out.find("Settings: none stored"), std::string::npos);
     DWORD ignored;
     EXPECT_FALSE(ReadSetting(VALUE_ABSOLUTE, &ignored));
+}
+
+// start: the program beside the tool, started through the shell, runs; with
+// no program beside it the tool fails and names the file it meant.
+TEST_F(Program, StylohidctlStartStartsTheProgramBesideIt)
+{
+    char temp[MAX_PATH];
+    ASSERT_GT(GetTempPathA(sizeof temp, temp), 0u);
+    const std::string alone = std::string(temp) + "stylohidctl alone";
+    CreateDirectoryA(alone.c_str(), NULL);
+    ASSERT_TRUE(CopyFileA(ToolPath().c_str(), (alone + "\\stylohidctl.exe").c_str(), FALSE));
+    ToolRun missing = RunTool(alone + "\\stylohidctl.exe", "start");
+    DeleteFileA((alone + "\\stylohidctl.exe").c_str());
+    RemoveDirectoryA(alone.c_str());
+    EXPECT_EQ(missing.ExitCode, 3u);
+    EXPECT_NE(missing.Err.find("could not start " + alone + "\\" PROGRAM_FILE_NAME),
+              std::string::npos) << missing.Err;
+    EXPECT_EQ(FindProgramWindow(), (HWND)NULL);
+
+    ToolRun run = Ctl("start");
+    EXPECT_EQ(run.ExitCode, 0u) << run.Err;
+    EXPECT_TRUE(WaitFor([] { return FindProgramWindow() != NULL; }, 30000))
+        << "the program did not start";
 }
 
 // A copy of the program whose window cannot be reached from here (another
@@ -287,47 +313,72 @@ bool KeyExists(const std::string &path)
 // owner and access list are exactly the granted ones.  A key a user took
 // over (owner, access list, subkeys inheriting his full control, a subkey
 // that is a link to another key) is repaired: the subkeys go, the link's
-// target stays.
+// target stays; so do subkeys named outside the ANSI code page and a chain
+// deeper than anyone would make by hand.  A link in the key's own place is
+// removed, not followed, and a key made there.
 TEST_F(Program, StylohidctlGrantSettingsGrantsExactlyAndRepairs)
 {
     const std::string settings = SETTINGS_KEY_PATH;
     const std::string target = "Software\\VELLUM\\GrantLinkTarget";
+    const std::wstring linkTo = L"\\Registry\\Machine\\Software\\VELLUM\\GrantLinkTarget";
     const char tampered[] = "O:BUD:P(A;OICI;KA;;;BU)(D;OICI;KA;;;BA)";
+    enum Tamper { NONE, OWNER_AND_SUBKEYS, FOREIGN_NAME_AND_DEPTH, LINK_IN_PLACE };
     struct Case {
         const char *Name;
-        bool Tamper;
+        Tamper Tampering;
         const char *Says;
+        bool KeepsValues;
     } cases[] = {
-        {"missing key", false, "(created)"},
-        {"existing key", false, "(kept its values)"},
-        {"tampered key", true, "3 subkeys removed"},
+        {"missing key", NONE, "(created)", false},
+        {"existing key", NONE, "(kept its values)", true},
+        {"tampered key", OWNER_AND_SUBKEYS, "3 subkeys removed", true},
+        {"a subkey named Omega and a 40-level chain", FOREIGN_NAME_AND_DEPTH,
+         "41 subkeys removed", true},
+        {"a link in the key's place", LINK_IN_PLACE, "a registry link in its place removed",
+         false},
     };
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, settings.c_str());
+    CreateKeyWithValue(target + "\\Inside");
+    const std::string targetSddl = KeySddl(HKEY_LOCAL_MACHINE, target.c_str());
+    auto makeLink = [&](const std::string &path) {
+        HKEY link;
+        ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, NULL,
+                                  REG_OPTION_CREATE_LINK, KEY_ALL_ACCESS | KEY_CREATE_LINK,
+                                  NULL, &link, NULL),
+                  ERROR_SUCCESS);
+        ASSERT_EQ(RegSetValueExW(link, L"SymbolicLinkValue", 0, REG_LINK,
+                                 (const BYTE *)linkTo.data(), linkTo.size() * sizeof(WCHAR)),
+                  ERROR_SUCCESS);
+        RegCloseKey(link);
+        ASSERT_TRUE(KeyExists(path + "\\Inside"));  // the link leads there
+    };
     for (const Case &c : cases) {
-        if (c.Tamper) {
-            CreateKeyWithValue(target + "\\Inside");
+        if (c.Tampering == OWNER_AND_SUBKEYS) {
             CreateKeyWithValue(settings + "\\Extra\\Deeper");
-            HKEY link;
-            ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, (settings + "\\Link").c_str(), 0,
-                                      NULL, REG_OPTION_CREATE_LINK,
-                                      KEY_ALL_ACCESS | KEY_CREATE_LINK, NULL, &link, NULL),
-                      ERROR_SUCCESS);
-            std::wstring to = L"\\Registry\\Machine\\Software\\VELLUM\\GrantLinkTarget";
-            ASSERT_EQ(RegSetValueExW(link, L"SymbolicLinkValue", 0, REG_LINK,
-                                     (const BYTE *)to.data(), to.size() * sizeof(WCHAR)),
-                      ERROR_SUCCESS);
-            RegCloseKey(link);
-            ASSERT_TRUE(KeyExists(settings + "\\Link\\Inside"));  // the link leads there
+            makeLink(settings + "\\Link");
             for (const char *sub : {"\\Extra\\Deeper", "\\Extra", ""})
                 SetKeySddl(settings + sub, tampered);
             SetKeySddl(settings + "\\Link", tampered, REG_OPTION_OPEN_LINK);
+        } else if (c.Tampering == FOREIGN_NAME_AND_DEPTH) {
+            HKEY omega;
+            std::wstring path(settings.begin(), settings.end());
+            ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, (path + L"\\\u03A9").c_str(), 0, NULL,
+                                      0, KEY_ALL_ACCESS, NULL, &omega, NULL), ERROR_SUCCESS);
+            RegCloseKey(omega);
+            std::string chain = settings;
+            for (int level = 0; level < 40; level++)
+                chain += "\\Deep";
+            CreateKeyWithValue(chain);
+        } else if (c.Tampering == LINK_IN_PLACE) {
+            ASSERT_EQ(RegDeleteKeyA(HKEY_LOCAL_MACHINE, settings.c_str()), ERROR_SUCCESS);
+            makeLink(settings);
         }
         ToolRun run = Ctl("grant-settings");
         EXPECT_EQ(run.ExitCode, 0u) << c.Name << ": " << run.Err;
         EXPECT_NE(run.Out.find(c.Says), std::string::npos) << c.Name << ": " << run.Out;
         EXPECT_EQ(SettingsKeySddl(), GrantedSettingsKeySddl) << c.Name;
-        if (&c != &cases[0])
-            EXPECT_EQ(Setting(VALUE_SENSITIVITY), 33u) << c.Name;
+        EXPECT_EQ(Setting(VALUE_SENSITIVITY), c.KeepsValues ? 33u : START_SENSITIVITY)
+            << c.Name;
         HKEY key;
         ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, settings.c_str(), 0, KEY_READ, &key),
                   ERROR_SUCCESS);
@@ -339,8 +390,35 @@ TEST_F(Program, StylohidctlGrantSettingsGrantsExactlyAndRepairs)
         WriteSetting(VALUE_SENSITIVITY, 33);
     }
     EXPECT_TRUE(KeyExists(target + "\\Inside")) << "the link was followed";
+    EXPECT_EQ(KeySddl(HKEY_LOCAL_MACHINE, target.c_str()), targetSddl) << "the link was followed";
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, (target + "\\Inside").c_str());
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, target.c_str());
+}
+
+// The installer's way back: the owner and access list the key had before
+// grant-settings (here the old release's full control for every user,
+// inherited by subkeys) come back with the rollback's restore; on a machine
+// where nothing of the product was, nothing is recorded and the key stays
+// as grant-settings made it.
+TEST_F(Program, StylohidctlSettingsAccessRestoresWhatWasRecorded)
+{
+    const char oldRelease[] = "O:BAD:(A;CI;KA;;;BU)(A;CI;KA;;;BA)(A;CI;KA;;;SY)";
+    const std::string parent = "Software\\VELLUM\\Tablet\\CurrentVersion";
+    for (const char *before : {oldRelease, (const char *)NULL}) {
+        for (const std::string &key :
+             {std::string(SETTINGS_KEY_PATH), parent + "\\SettingsAccessRecord", parent})
+            RegDeleteKeyA(HKEY_LOCAL_MACHINE, key.c_str());
+        if (before) {
+            WriteSetting(VALUE_SENSITIVITY, 33);
+            SetKeySddl(SETTINGS_KEY_PATH, before);
+        }
+        for (const char *step :
+             {"settings-access record", "grant-settings", "settings-access restore"}) {
+            ToolRun run = Ctl(step);
+            EXPECT_EQ(run.ExitCode, 0u) << step << ": " << run.Err;
+        }
+        EXPECT_EQ(SettingsKeySddl(), before ? before : GrantedSettingsKeySddl);
+    }
 }
 
 TEST_F(Program, StylohidctlGrantSettingsStoresOnlyMissingStartingValues)
