@@ -4,8 +4,9 @@
 #include "diagnose.h"
 
 const CtlCommand CtlCommands[] = {
-    {"close", "[--wait SECONDS]",
-     "ask the program to end; with --wait, wait until it has ended", RunClose},
+    {"close", "[--wait [SECONDS]]",
+     "ask the program to end; with --wait, wait up to SECONDS (30) for its end",
+     RunClose},
     {"absolute", "", "switch the pointer to absolute mode", RunAbsolute},
     {"relative", "", "switch the pointer to relative mode", RunRelative},
     {"landscape", "", "turn the tablet to landscape", RunLandscape},
