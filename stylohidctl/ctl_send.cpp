@@ -15,6 +15,8 @@
 #define SEND_TIMEOUT_MS 10000
 // The longest --wait accepted: a day.
 #define WAIT_SECONDS_MAX 86400
+// A --wait without a number: as long as the installer's close waits.
+#define WAIT_SECONDS_DEFAULT 30
 // How often the end of a program that cannot be opened is looked for.
 #define WINDOW_POLL_MS 100
 
@@ -93,15 +95,20 @@ int RunSensitivity(int argc, char **argv)
     return EXIT_DONE;
 }
 
-// "--wait SECONDS": true with seconds set, false for a wrong command line.
+// "--wait [SECONDS]": true with seconds set, false for a wrong command line.
 static bool ParseCloseArguments(int argc, char **argv, bool *wait, DWORD *seconds)
 {
     *wait = false;
     *seconds = 0;
     if (argc == 1)
         return true;
-    if (argc != 3 || strcmp(argv[1], "--wait") != 0)
+    if (argc > 3 || strcmp(argv[1], "--wait") != 0)
         return false;
+    if (argc == 2) {
+        *wait = true;
+        *seconds = WAIT_SECONDS_DEFAULT;
+        return true;
+    }
     const char *digits = argv[2];
     if (!*digits || strlen(digits) > 5 || strspn(digits, "0123456789") != strlen(digits))
         return false;
@@ -173,7 +180,8 @@ int RunClose(int argc, char **argv)
     bool wait;
     DWORD seconds;
     if (!ParseCloseArguments(argc, argv, &wait, &seconds))
-        return ReportUsage("usage: close [--wait SECONDS], SECONDS 0 to 86400");
+        return ReportUsage(
+            "usage: close [--wait [SECONDS]], SECONDS 0 to 86400 (30 if left out)");
     RunningProgram program;
     if (!FindRunningProgram(&program))
         return CloseUnreachable(wait, seconds);

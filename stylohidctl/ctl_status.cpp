@@ -118,8 +118,13 @@ int RunStatus(int argc, char **argv)
     if (argc != 1)
         return ReportUsage("status takes no arguments");
     RunningProgram program;
+    DWORD copy;
     if (FindRunningProgram(&program))
         printf("stylohid: running (process %lu)\n", (unsigned long)program.ProcessId);
+    else if (ListProgramProcesses(&copy, 1) == 1)
+        printf("stylohid: running (process %lu) without a window this command can "
+               "find: in another session or on another desktop, or it is ending or "
+               "hangs\n", (unsigned long)copy);
     else
         printf("stylohid: not running\n");
     PrintLogonStart();

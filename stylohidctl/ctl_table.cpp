@@ -5,8 +5,9 @@
 
 const CtlCommand CtlCommands[] = {
     {"start", "", "start the program beside this tool, as Explorer starts it", RunStart},
-    {"close", "[--wait SECONDS]",
-     "ask the program to end; with --wait, wait until it has ended", RunClose},
+    {"close", "[--wait [SECONDS]]",
+     "ask the program to end; with --wait, wait up to SECONDS (30) for its end",
+     RunClose},
     {"absolute", "", "switch the pointer to absolute mode", RunAbsolute},
     {"relative", "", "switch the pointer to relative mode", RunRelative},
     {"landscape", "", "turn the tablet to landscape", RunLandscape},

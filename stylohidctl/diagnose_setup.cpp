@@ -90,9 +90,13 @@ bool CheckProgramRunning()
     DWORD first = windowFound ? program.ProcessId : copies.ProcessIds[0];
     if (copies.Count == 1 && !windowFound)
         return PrintCheck(label, false,
-                          "%s runs (process id %lu) without its window, so it is "
-                          "ending or hangs. Wait a few seconds; if it stays, end "
-                          "it in the Task Manager and start it again.",
+                          "%s runs (process id %lu) without a window this command "
+                          "can find: in another session or on another desktop "
+                          "(another user's copy, or one started as SYSTEM), or it "
+                          "is ending or hangs. If it is another user's, that user "
+                          "closes it or logs off; otherwise wait a few seconds, "
+                          "and if it stays, end it in the Task Manager and start "
+                          "it again.",
                           PROGRAM_FILE_NAME, (unsigned long)first);
     if (copies.Count == 1)
         return PrintCheck(label, true, "%s is running (process id %lu).",
@@ -255,10 +259,12 @@ bool CheckSettingsKey()
                           "and stores them when it closes.", SETTINGS_KEY_PATH);
     return PrintCheck(label, false,
                       "in HKLM\\%s, %s; the program takes only 4-byte "
-                      "REG_DWORDs and uses other numbers in their place. Close the program "
-                      "with stylohidctl close --wait (it stores every value "
-                      "again as it ends), start it again and check the settings "
-                      "in the control panel.", SETTINGS_KEY_PATH, problems);
+                      "REG_DWORDs, and for any other value keeps the setting it "
+                      "has (its starting value at start-up, the value in force "
+                      "on a reload). Close the program with stylohidctl close "
+                      "--wait (it stores every value again as it ends), start "
+                      "it again and check the settings in the control panel.",
+                      SETTINGS_KEY_PATH, problems);
 }
 
 // ---- The start at logon ----------------------------------------------------

@@ -42,10 +42,10 @@ TEST_F(Program, StylohidctlWithoutTheProgram)
         {"reload", 1, "stylohid is not running"},
         {"", 2, "no command given"},
         {"bogus", 2, "unknown command \"bogus\""},
-        {"close --wait", 2, "close [--wait SECONDS]"},
-        {"close --wait x", 2, "close [--wait SECONDS]"},
-        {"close --wait 86401", 2, "close [--wait SECONDS]"},
-        {"close --now", 2, "close [--wait SECONDS]"},
+        {"close --wait 5 6", 2, "close [--wait [SECONDS]]"},
+        {"close --wait x", 2, "close [--wait [SECONDS]]"},
+        {"close --wait 86401", 2, "close [--wait [SECONDS]]"},
+        {"close --now", 2, "close [--wait [SECONDS]]"},
         {"relative now", 2, "relative takes no arguments"},
         {"status all", 2, "status takes no arguments"},
         {"grant-settings now", 2, "grant-settings takes no arguments"},
@@ -76,7 +76,7 @@ TEST_F(Program, StylohidctlWithoutTheProgram)
     // The help names every command with its arguments.
     ToolRun help = Ctl("--help");
     EXPECT_EQ(help.ExitCode, 0u);
-    for (const char *line : {"start", "close [--wait SECONDS]", "absolute", "relative", "landscape",
+    for (const char *line : {"start", "close [--wait [SECONDS]]", "absolute", "relative", "landscape",
                              "portrait", "sensitivity", "reload", "screens",
                              "screen main|all|N", "status",
                              "grant-settings", "settings-access record|restore",
@@ -132,6 +132,12 @@ TEST_F(Program, StylohidctlCloseFailsForACopyItCannotReach)
         EXPECT_NE(run.Err.find("cannot reach it"), std::string::npos) << run.Err;
         ExpectOneLineError(run);
     }
+    // status and diagnose name that case too, not "not running" or "hangs".
+    for (const char *arguments : {"status", "diagnose"})
+        EXPECT_NE(Ctl(arguments).Out.find(std::to_string(copy.dwProcessId) +
+                                          ") without a window this command can find: "
+                                          "in another session or on another desktop"),
+                  std::string::npos) << arguments;
     TerminateProcess(copy.hProcess, 1);
     WaitForSingleObject(copy.hProcess, 10000);
     CloseHandle(copy.hProcess);
@@ -230,8 +236,8 @@ TEST_F(Program, StylohidctlCommandsReachTheRunningProgram)
     PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
     ASSERT_TRUE(WaitFor([&] { return !IsWindow(dialog); }, 5000));
 
-    // close --wait returns once the program has ended and saved.
-    ToolRun close = Ctl("close --wait 30");
+    // close --wait (30 s) returns once the program has ended and saved.
+    ToolRun close = Ctl("close --wait");
     EXPECT_EQ(close.ExitCode, 0u) << close.Err;
     EXPECT_TRUE(WaitForProgramEnd(Run, 0, NULL));
     EXPECT_EQ(Setting(VALUE_ABSOLUTE), 0u);
