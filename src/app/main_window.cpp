@@ -28,6 +28,8 @@ void ShutDownProgram()
     // system call finds the shutdown under way.
     if (InterlockedExchange(&App.ShutdownStarted, 1))
         return;
+    // From here on no packet is handled: what the pen holds goes up now.
+    ReleasePenButtons();
     SaveSettingsOnce();
     StopPacketReader();
     StopWatchingTablet(App.MainWindow);
@@ -80,8 +82,11 @@ INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam,
         return FALSE;
 
     case WM_TABLET_PACKET: {
+        // A packet still queued when the reader's end or the shutdown let go
+        // of the pen's buttons must not press one again.
         PenPacket packet;
-        if (TakePostedPacket(lParam, &packet))
+        if (TakePostedPacket(lParam, &packet) && !App.ShutdownStarted &&
+            !Reconnect.Waiting)
             HandleTabletPacket(packet);
         return FALSE;
     }

@@ -14,6 +14,7 @@
 #include "device/driver_channel.h"
 #include "device/hid_probe.h"
 #include "device/packet_reader.h"
+#include "input/packet_translation.h"
 #include "os/os.h"
 #include "settings/settings_store.h"
 #include "ui/tray_icon.h"
@@ -57,6 +58,9 @@ static void TryReconnect(HWND mainWindow)
 static void BeginWaiting(HWND mainWindow)
 {
     InterlockedExchange(&PacketReader.Running, 0);
+    // No idle packet comes from a reader that ended: let go here of what the
+    // pen holds (packets still queued are not handled while waiting).
+    ReleasePenButtons();
     if (App.ReaderThread) {
         CloseHandle(App.ReaderThread);
         App.ReaderThread = NULL;
@@ -77,7 +81,12 @@ void HandleReaderConnection(HWND mainWindow, WPARAM state, LPARAM generation)
     if (App.ShutdownStarted)
         return;
     if (state == READER_ENDED) {
-        BeginWaiting(mainWindow);
+        // Only the end of the reader that runs now, told by that reader at
+        // its last act: acting on a foreign message would start a second
+        // reader on the channel of one that still runs.
+        if (PacketReader.Running && PacketReader.Ending &&
+            generation == PacketReader.Generation)
+            BeginWaiting(mainWindow);
         return;
     }
     // Only from the reader that runs now: one that has ended since it

@@ -7,8 +7,11 @@
 #include "app/main_window.h"
 #include "app/reconnect.h"
 #include "device/driver_channel.h"
+#include "device/hid_probe.h"
 #include "device/packet_reader.h"
 #include "fakes/fake_os.h"
+#include "input/button_actions.h"
+#include "input/packet_translation.h"
 #include "input/screen_mapping.h"
 #include "res/resource.h"
 #include "settings/settings_store.h"
@@ -362,5 +365,85 @@ TEST_F(ReconnectTest, NoticesAreAskedForOnceAndGivenBackAtShutdown)
     EXPECT_EQ(0, FakeHid.NotificationsHeld);
     EXPECT_EQ(NULL, Reconnect.Notification);
 }
+
+}  // namespace
+
+namespace {
+
+// A message that the reader running now did not send as it ended (another
+// program's, whether or not it names the reader's generation) starts no
+// second reader on the driver's channel.
+TEST_F(ReconnectTest, AForeignReaderEndStartsNoSecondReader)
+{
+    FakeHid.Devices.push_back(MakeFakeHidDevice(TABLET_VENDOR_ID, TABLET_PRODUCT_ID, 100, 200));
+    ASSERT_TRUE(StartPacketReader());
+    ASSERT_TRUE(WaitForFakeWaits(1));
+    for (LPARAM generation : {(LPARAM)0, (LPARAM)PacketReader.Generation})
+        PostMessageA(Window, WM_TABLET_CONNECTION, READER_ENDED, generation);
+    PumpUntil([] { return true; });
+    SendMessageA(Window, WM_TIMER, RECONNECT_TIMER, 0);  // a waiting program's probe
+    SendMessageA(Window, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(PumpUntil([] { return FakeDriver.Closes > 0; }));
+    EXPECT_EQ(1, FakeDriver.Opens);
+    EXPECT_EQ(1, FakeDriver.Closes);
+}
+
+// The pen holds a mouse button down (pen button 2) when its reader ends or
+// the program does: the button goes up once, as an idle packet lets it go,
+// and a drag latch lets go of the mouse button it was set with, whatever
+// the pen button's action has become since (a reload).
+struct HeldButtonCase {
+    const char *Name;
+    DWORD Reconnect;
+    SHORT PressCode, EndCode;
+    bool ProgramClosed;  // else the reader's read fails
+    DWORD Down, Up;
+};
+
+void PrintTo(const HeldButtonCase &c, std::ostream *os) { *os << c.Name; }
+
+class HeldButtonTest : public ReconnectTest, public testing::WithParamInterface<HeldButtonCase> {};
+
+TEST_P(HeldButtonTest, GoesUpOnceWhenThePenStops)
+{
+    const HeldButtonCase &c = GetParam();
+    HKEY key = CreateEmptySettingsKey();
+    PutStoredDword(key, VALUE_RECONNECT, c.Reconnect);
+    PutStoredDword(key, VALUE_BUTTON2, (DWORD)c.PressCode);
+    RegCloseKey(key);
+    ButtonState = PenButtonState();
+    DragLatch = 0;
+    const PenPacket held = {-1, -1, 0, PEN_STATUS_IN_RANGE | PEN_STATUS_BUTTON2, 0};
+    QueueFakePacket(held);
+    ASSERT_TRUE(StartPacketReader());
+    ASSERT_TRUE(PumpUntil([] { return !FakeInput.Events.empty(); }));
+    TabletSettings.Button2Action = c.EndCode;
+    if (c.ProgramClosed) {
+        SendMessageA(Window, WM_CLOSE, 1, 0);
+    } else {
+        FakeDriver.FailCode = IOCTL_TABLET_READ_PACKET;
+        QueueFakePacket(held);
+    }
+    ASSERT_TRUE(PumpUntil([] {
+        return FakeDriver.Closes == 1 && (Reconnect.Waiting || App.ShutdownStarted);
+    }));
+    std::vector<DWORD> flags;
+    for (const FakeInputEvent &e : FakeInput.Events)
+        flags.push_back(e.Flags);
+    EXPECT_EQ((std::vector<DWORD>{c.Down, c.Up}), flags);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ends, HeldButtonTest,
+    testing::Values(
+        HeldButtonCase{"TabletGoneWithReconnect", 1, 1, 1, false, MOUSEEVENTF_LEFTDOWN,
+                       MOUSEEVENTF_LEFTUP},
+        HeldButtonCase{"TabletGoneProgramEnds", 0, 1, 1, false, MOUSEEVENTF_LEFTDOWN,
+                       MOUSEEVENTF_LEFTUP},
+        HeldButtonCase{"ProgramClosed", 1, 1, 1, true, MOUSEEVENTF_LEFTDOWN,
+                       MOUSEEVENTF_LEFTUP},
+        HeldButtonCase{"RightDragLatchOfAButtonNowOnAKey", 1, ACTION_RIGHT_DRAG, 16, false,
+                       MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP}),
+    [](const testing::TestParamInfo<HeldButtonCase> &info) { return std::string(info.param.Name); });
 
 }  // namespace
