@@ -48,6 +48,9 @@ INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam,
         if (InterlockedExchange(&App.StartupBegun, 1))
             return FALSE;
         App.MainWindow = window;
+        // The window can be found now: a copy started after this one may
+        // look for it (and close it) while this one waits for the tablet.
+        ReleaseStartupLock();
         WaitForTablet(window);
         return TRUE;
 

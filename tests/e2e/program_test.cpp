@@ -229,6 +229,25 @@ TEST_F(Program, SecondCopyReplacesTheFirstAfterItSavedItsSettings)
         << "two main windows";
 }
 
+// Restart Manager and the installer may each start a copy at the same
+// moment: one copy ends, the other runs alone on the driver's channel.
+TEST_F(Program, TwoCopiesStartedTogetherLeaveOneRunning)
+{
+    ProgramRun other = StartProgram();
+    Run = StartProgram();
+    ASSERT_TRUE(other.Started && Run.Started);
+    EXPECT_TRUE(WaitFor([&] { return WaitForProgramEnd(other, 0, NULL) ||
+                                     WaitForProgramEnd(Run, 0, NULL); }, 15000))
+        << "both copies still run";
+    if (WaitForProgramEnd(Run, 0, NULL))
+        std::swap(Run, other);
+    EXPECT_FALSE(WaitForProgramEnd(Run, 0, NULL)) << "both copies ended";
+    KillProgram(other);
+    EXPECT_TRUE(WaitFor([&] { return CountOf(IOCTL_TABLET_SET_EVENT) > 0; }, 30000));
+    EXPECT_TRUE(WaitFor([] { return TabletState().Opens - TabletState().Closes == 1; }, 5000))
+        << TabletState().Opens << " opens, " << TabletState().Closes << " closes";
+}
+
 TEST_F(Program, ReloadTakesUpChangedStoredValuesAndSendsTheBlockAgain)
 {
     WriteSettings({1, 0, 9, 0, 0, 0, 1000, 1000, 1, 2});
