@@ -116,5 +116,8 @@ INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam,
             SaveSettingsOnce();
         return FALSE;
     }
+    // Registered messages are numbered from 0xC000; 0 is a failed registration.
+    if (message >= 0xC000 && message == TaskbarCreatedMessage())
+        HandleTaskbarCreated(window);
     return FALSE;
 }

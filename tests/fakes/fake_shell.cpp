@@ -31,6 +31,13 @@ void ResetFakeShell()
     UnlockShell();
 }
 
+void RestartFakeShell()
+{
+    LockShell();
+    ShownIcons.clear();
+    UnlockShell();
+}
+
 std::vector<FakeMessageBoxCall> CopyFakeMessageBoxes()
 {
     LockShell();
