@@ -328,7 +328,9 @@ TEST_F(ReconnectTest, WithoutNoticesTheTimerFindsTheTabletAndTheNewReaderStartsO
     EXPECT_EQ(0, App.ShutdownStarted);
     EXPECT_TRUE(FakeShell.MessageBoxes.empty());
 
-    // No tablet among the HID devices: the probe starts no reader.
+    // No tablet among the HID devices (it was seen at start): the probe
+    // starts no reader.
+    TabletFound = 1;
     FakeDriver.RefuseOpen = false;
     SendMessageA(Window, WM_TIMER, RECONNECT_TIMER, 0);
     EXPECT_EQ(0, PacketReader.Running);
