@@ -26,7 +26,7 @@ INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam,
 void ShutDownProgram();
 
 // Writes the settings if the reader's settings load has taken them in (or
-// found no key) and nothing has written them yet in this run.
+// found no key) and this has not written them yet in this run.
 void SaveSettingsOnce();
 
 #endif

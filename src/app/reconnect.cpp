@@ -1,12 +1,13 @@
 // The reader ends when the tablet or its driver goes away.  Normally the
 // program ends with it; with the Reconnect setting the main window takes the
-// reader's last message instead, saves the settings (the new reader loads
-// them again), shows "not connected" and probes for the tablet: at once on
-// every HID device change, and every RECONNECT_PROBE_MS (the only way where
-// the system has no device-change notices, and how a driver that comes back
-// without a device change is found).  A tablet found gets a new reader,
-// which makes the start-up's requests; a reader that cannot open the driver
-// ends again and the wait goes on.
+// reader's last message instead, lets go of what the pen held, saves the
+// settings (the new reader loads them again), shows "not connected" and
+// probes for the tablet: at once on every HID device change, and every
+// RECONNECT_PROBE_MS (the only way where the system has no device-change
+// notices, and how a driver that comes back without a device change is
+// found).  A tablet found gets a new reader, which makes the start-up's
+// requests; a reader that cannot open the driver ends again and the wait
+// goes on.
 #include "app/reconnect.h"
 #include <dbt.h>
 #include "app/app_state.h"
