@@ -380,10 +380,12 @@ TEST_F(ReconnectTest, AForeignReaderEndStartsNoSecondReader)
     FakeHid.Devices.push_back(MakeFakeHidDevice(TABLET_VENDOR_ID, TABLET_PRODUCT_ID, 100, 200));
     ASSERT_TRUE(StartPacketReader());
     ASSERT_TRUE(WaitForFakeWaits(1));
-    for (LPARAM generation : {(LPARAM)0, (LPARAM)PacketReader.Generation})
-        PostMessageA(Window, WM_TABLET_CONNECTION, READER_ENDED, generation);
+    const LONG generation = PacketReader.Generation;
+    for (LPARAM foreign : {(LPARAM)0, (LPARAM)generation})
+        PostMessageA(Window, WM_TABLET_CONNECTION, READER_ENDED, foreign);
     PumpUntil([] { return true; });
     SendMessageA(Window, WM_TIMER, RECONNECT_TIMER, 0);  // a waiting program's probe
+    EXPECT_EQ(generation, PacketReader.Generation) << "a second reader was started";
     SendMessageA(Window, WM_CLOSE, 0, 0);
     ASSERT_TRUE(PumpUntil([] { return FakeDriver.Closes > 0; }));
     EXPECT_EQ(1, FakeDriver.Opens);

@@ -233,9 +233,11 @@ TEST_F(Program, SecondCopyReplacesTheFirstAfterItSavedItsSettings)
 // moment: one copy ends, the other runs alone on the driver's channel.
 TEST_F(Program, TwoCopiesStartedTogetherLeaveOneRunning)
 {
-    ProgramRun other = StartProgram();
-    Run = StartProgram();
+    ProgramRun other = StartProgram(CREATE_SUSPENDED);
+    Run = StartProgram(CREATE_SUSPENDED);
     ASSERT_TRUE(other.Started && Run.Started);
+    ResumeThread(other.Process.hThread);
+    ResumeThread(Run.Process.hThread);
     EXPECT_TRUE(WaitFor([&] { return WaitForProgramEnd(other, 0, NULL) ||
                                      WaitForProgramEnd(Run, 0, NULL); }, 15000))
         << "both copies still run";
