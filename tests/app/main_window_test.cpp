@@ -328,8 +328,7 @@ TEST_F(ReconnectTest, WithoutNoticesTheTimerFindsTheTabletAndTheNewReaderStartsO
     EXPECT_EQ(0, App.ShutdownStarted);
     EXPECT_TRUE(FakeShell.MessageBoxes.empty());
 
-    // No tablet among the HID devices (it was seen at start): the probe
-    // starts no reader.
+    // No tablet among the HID devices (seen at start): no reader starts.
     TabletFound = 1;
     FakeDriver.RefuseOpen = false;
     SendMessageA(Window, WM_TIMER, RECONNECT_TIMER, 0);
@@ -368,22 +367,15 @@ TEST_F(ReconnectTest, NoticesAreAskedForOnceAndGivenBackAtShutdown)
     EXPECT_EQ(NULL, Reconnect.Notification);
 }
 
-}  // namespace
-
-namespace {
-
-// A message that the reader running now did not send as it ended (another
-// program's, whether or not it names the reader's generation) starts no
-// second reader on the driver's channel.
+// A reader end that the running reader did not send (another program's,
+// with or without its generation) starts no second reader on the channel.
 TEST_F(ReconnectTest, AForeignReaderEndStartsNoSecondReader)
 {
     FakeHid.Devices.push_back(MakeFakeHidDevice(TABLET_VENDOR_ID, TABLET_PRODUCT_ID, 100, 200));
     ASSERT_TRUE(StartPacketReader());
-    ASSERT_TRUE(WaitForFakeWaits(1));
     const LONG generation = PacketReader.Generation;
     for (LPARAM foreign : {(LPARAM)0, (LPARAM)generation})
-        PostMessageA(Window, WM_TABLET_CONNECTION, READER_ENDED, foreign);
-    PumpUntil([] { return true; });
+        SendMessageA(Window, WM_TABLET_CONNECTION, READER_ENDED, foreign);
     SendMessageA(Window, WM_TIMER, RECONNECT_TIMER, 0);  // a waiting program's probe
     EXPECT_EQ(generation, PacketReader.Generation) << "a second reader was started";
     SendMessageA(Window, WM_CLOSE, 0, 0);
@@ -392,27 +384,20 @@ TEST_F(ReconnectTest, AForeignReaderEndStartsNoSecondReader)
     EXPECT_EQ(1, FakeDriver.Closes);
 }
 
-// The pen holds a mouse button down (pen button 2) when its reader ends or
-// the program does: the button goes up once, as an idle packet lets it go,
-// and a drag latch lets go of the mouse button it was set with, whatever
-// the pen button's action has become since (a reload).
-struct HeldButtonCase {
-    const char *Name;
-    DWORD Reconnect;
-    SHORT PressCode, EndCode;
-    bool ProgramClosed;  // else the reader's read fails
-    DWORD Down, Up;
-};
+// A mouse button that pen button 2 holds goes up once when the reader ends
+// (its read fails) or the program is closed; a drag latch's, whatever the
+// action has become since.
+struct HeldCase { SHORT PressCode, EndCode; bool Close; DWORD Down, Up; };
+void PrintTo(const HeldCase &c, std::ostream *os)
+{ *os << "code " << c.PressCode << (c.Close ? ", closed" : ", read fails"); }
 
-void PrintTo(const HeldButtonCase &c, std::ostream *os) { *os << c.Name; }
-
-class HeldButtonTest : public ReconnectTest, public testing::WithParamInterface<HeldButtonCase> {};
+class HeldButtonTest : public ReconnectTest, public testing::WithParamInterface<HeldCase> {};
 
 TEST_P(HeldButtonTest, GoesUpOnceWhenThePenStops)
 {
-    const HeldButtonCase &c = GetParam();
+    const HeldCase &c = GetParam();
     HKEY key = CreateEmptySettingsKey();
-    PutStoredDword(key, VALUE_RECONNECT, c.Reconnect);
+    PutStoredDword(key, VALUE_RECONNECT, 1);
     PutStoredDword(key, VALUE_BUTTON2, (DWORD)c.PressCode);
     RegCloseKey(key);
     ButtonState = PenButtonState();
@@ -421,33 +406,23 @@ TEST_P(HeldButtonTest, GoesUpOnceWhenThePenStops)
     QueueFakePacket(held);
     ASSERT_TRUE(StartPacketReader());
     ASSERT_TRUE(PumpUntil([] { return !FakeInput.Events.empty(); }));
-    TabletSettings.Button2Action = c.EndCode;
-    if (c.ProgramClosed) {
+    TabletSettings.Button2Action = c.EndCode;  // as a reload would
+    if (c.Close)
         SendMessageA(Window, WM_CLOSE, 1, 0);
-    } else {
-        FakeDriver.FailCode = IOCTL_TABLET_READ_PACKET;
-        QueueFakePacket(held);
-    }
-    ASSERT_TRUE(PumpUntil([] {
-        return FakeDriver.Closes == 1 && (Reconnect.Waiting || App.ShutdownStarted);
-    }));
-    std::vector<DWORD> flags;
-    for (const FakeInputEvent &e : FakeInput.Events)
-        flags.push_back(e.Flags);
-    EXPECT_EQ((std::vector<DWORD>{c.Down, c.Up}), flags);
+    FakeDriver.FailCode = IOCTL_TABLET_READ_PACKET;
+    QueueFakePacket(held);
+    ASSERT_TRUE(PumpUntil(
+        [] { return FakeDriver.Closes == 1 && (Reconnect.Waiting || App.ShutdownStarted); }));
+    ASSERT_EQ(2u, FakeInput.Events.size());
+    EXPECT_EQ(c.Down, FakeInput.Events[0].Flags);
+    EXPECT_EQ(c.Up, FakeInput.Events[1].Flags);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Ends, HeldButtonTest,
-    testing::Values(
-        HeldButtonCase{"TabletGoneWithReconnect", 1, 1, 1, false, MOUSEEVENTF_LEFTDOWN,
-                       MOUSEEVENTF_LEFTUP},
-        HeldButtonCase{"TabletGoneProgramEnds", 0, 1, 1, false, MOUSEEVENTF_LEFTDOWN,
-                       MOUSEEVENTF_LEFTUP},
-        HeldButtonCase{"ProgramClosed", 1, 1, 1, true, MOUSEEVENTF_LEFTDOWN,
-                       MOUSEEVENTF_LEFTUP},
-        HeldButtonCase{"RightDragLatchOfAButtonNowOnAKey", 1, ACTION_RIGHT_DRAG, 16, false,
-                       MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP}),
-    [](const testing::TestParamInfo<HeldButtonCase> &info) { return std::string(info.param.Name); });
+    testing::Values(HeldCase{1, 1, false, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP},
+                    HeldCase{1, 1, true, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP},
+                    HeldCase{ACTION_RIGHT_DRAG, ACTION_FIRST_KEY, false, MOUSEEVENTF_RIGHTDOWN,
+                             MOUSEEVENTF_RIGHTUP}));
 
 }  // namespace

@@ -104,8 +104,6 @@ struct FakeShellState {
 
 extern FakeShellState FakeShell;
 void ResetFakeShell();
-// The shell started again (Explorer restarted): no icon is shown any more.
-void RestartFakeShell();
 std::vector<FakeMessageBoxCall> CopyFakeMessageBoxes();
 // Called on the calling thread before each OsShellNotifyIcon is answered;
 // NULL (the reset value) for none.

@@ -31,13 +31,6 @@ void ResetFakeShell()
     UnlockShell();
 }
 
-void RestartFakeShell()
-{
-    LockShell();
-    ShownIcons.clear();
-    UnlockShell();
-}
-
 std::vector<FakeMessageBoxCall> CopyFakeMessageBoxes()
 {
     LockShell();
