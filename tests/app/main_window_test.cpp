@@ -328,8 +328,8 @@ TEST_F(ReconnectTest, WithoutNoticesTheTimerFindsTheTabletAndTheNewReaderStartsO
     EXPECT_EQ(0, App.ShutdownStarted);
     EXPECT_TRUE(FakeShell.MessageBoxes.empty());
 
-    // No tablet among the HID devices (seen at start): no reader starts.
-    TabletFound = 1;
+    // No tablet among the HID devices: the probe starts no reader.
+    TabletFound = 1;  // seen at start
     FakeDriver.RefuseOpen = false;
     SendMessageA(Window, WM_TIMER, RECONNECT_TIMER, 0);
     EXPECT_EQ(0, PacketReader.Running);
@@ -367,8 +367,7 @@ TEST_F(ReconnectTest, NoticesAreAskedForOnceAndGivenBackAtShutdown)
     EXPECT_EQ(NULL, Reconnect.Notification);
 }
 
-// A reader end that the running reader did not send (another program's,
-// with or without its generation) starts no second reader on the channel.
+// A reader end that the running reader did not send starts no second reader.
 TEST_F(ReconnectTest, AForeignReaderEndStartsNoSecondReader)
 {
     FakeHid.Devices.push_back(MakeFakeHidDevice(TABLET_VENDOR_ID, TABLET_PRODUCT_ID, 100, 200));
@@ -384,9 +383,8 @@ TEST_F(ReconnectTest, AForeignReaderEndStartsNoSecondReader)
     EXPECT_EQ(1, FakeDriver.Closes);
 }
 
-// A mouse button that pen button 2 holds goes up once when the reader ends
-// (its read fails) or the program is closed; a drag latch's, whatever the
-// action has become since.
+// A mouse button that pen button 2 holds goes up once when the reader ends or
+// the program is closed; a drag latch's, whatever the action has become since.
 struct HeldCase { SHORT PressCode, EndCode; bool Close; DWORD Down, Up; };
 void PrintTo(const HeldCase &c, std::ostream *os)
 { *os << "code " << c.PressCode << (c.Close ? ", closed" : ", read fails"); }
