@@ -64,7 +64,9 @@ BOOL ModifyTrayTip(HWND owner, UINT id, LPCSTR tip)
 
 BOOL ShowTrayIcon(HWND window)
 {
-    InterlockedExchange(&TrayIcon.Wanted, 1);
+    TrayIcon.Wanted = 1;
+    // Known, and let through, before the shell can start again.
+    TaskbarCreatedMessage();
     return AddTrayIcon(window, TRAY_ICON_ID,
                        LoadIconA(App.Instance, MAKEINTRESOURCEA(IDI_TABLET)),
                        CurrentTrayTip());

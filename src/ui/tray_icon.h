@@ -31,7 +31,8 @@ BOOL ModifyTrayTip(HWND owner, UINT id, LPCSTR tip);
 // WM_TIMER: the retry of a refused add.
 void HandleTrayTimer(HWND window, WPARAM timerId);
 // "TaskbarCreated", broadcast by a shell that has started (again, after a
-// crash or an update) without any icon; registered at the first call.
+// crash or an update) without any icon; registered at the first call, which
+// also lets it through to a copy that runs elevated.
 UINT TaskbarCreatedMessage();
 // That message: the icon is shown again.
 void HandleTaskbarCreated(HWND window);
