@@ -12,7 +12,10 @@ struct AppState {
                                          // in the stored values or found no key
     volatile LONG StartupBegun;        // the first WM_INITDIALOG has started the wait
     volatile LONG SettingsSaved;       // the settings have been written once
-    HANDLE ReaderThread;               // released by StopPacketReader
+    HANDLE ReaderThread;               // released by StopPacketReader or,
+                                       // when the reader ended, BeginWaiting
+    HANDLE StartupLock;                // held from before the look for a running
+                                       // copy to the start of WM_INITDIALOG
 };
 
 extern AppState App;

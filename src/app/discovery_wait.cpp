@@ -34,8 +34,7 @@ void WaitForTablet(HWND mainWindow)
     }
 
     // The icon first: a refused add arms its retry and the start goes on.
-    AddTrayIcon(mainWindow, TRAY_ICON_ID,
-                LoadIconA(App.Instance, MAKEINTRESOURCEA(IDI_TABLET)), TRAY_TIP);
+    ShowTrayIcon(mainWindow);
     StartPacketReader();
     WatchTablet(mainWindow);
 }

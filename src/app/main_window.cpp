@@ -28,6 +28,8 @@ void ShutDownProgram()
     // system call finds the shutdown under way.
     if (InterlockedExchange(&App.ShutdownStarted, 1))
         return;
+    // From here on no packet is handled: what the pen holds goes up now.
+    ReleasePenButtons();
     SaveSettingsOnce();
     StopPacketReader();
     StopWatchingTablet(App.MainWindow);
@@ -46,6 +48,9 @@ INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam,
         if (InterlockedExchange(&App.StartupBegun, 1))
             return FALSE;
         App.MainWindow = window;
+        // The window can be found now: a copy started after this one may
+        // look for it (and close it) while this one waits for the tablet.
+        ReleaseStartupLock();
         WaitForTablet(window);
         return TRUE;
 
@@ -80,8 +85,11 @@ INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam,
         return FALSE;
 
     case WM_TABLET_PACKET: {
+        // A packet still queued when the reader's end or the shutdown let go
+        // of the pen's buttons must not press one again.
         PenPacket packet;
-        if (TakePostedPacket(lParam, &packet))
+        if (TakePostedPacket(lParam, &packet) && !App.ShutdownStarted &&
+            !Reconnect.Waiting)
             HandleTabletPacket(packet);
         return FALSE;
     }
@@ -108,5 +116,8 @@ INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam,
             SaveSettingsOnce();
         return FALSE;
     }
+    // Registered messages are numbered from 0xC000; 0 is a failed registration.
+    if (message >= 0xC000 && message == TaskbarCreatedMessage())
+        HandleTaskbarCreated(window);
     return FALSE;
 }

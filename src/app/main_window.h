@@ -11,9 +11,9 @@
 // Private messages of the main window.
 #define WM_TRAY_NOTIFY    1124
 #define WM_TABLET_PACKET  2025
-// From the reader: wParam READER_CONNECTED (posted once its start is done)
-// or READER_ENDED (sent as its last act when the program is to wait for the
-// tablet rather than end).
+// From the reader, lParam its generation: wParam READER_CONNECTED (posted
+// once its start is done) or READER_ENDED (sent as its last act when the
+// program is to wait for the tablet rather than end).
 #define WM_TABLET_CONNECTION 2030
 #define READER_ENDED     0
 #define READER_CONNECTED 1
@@ -26,7 +26,7 @@ INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam,
 void ShutDownProgram();
 
 // Writes the settings if the reader's settings load has taken them in (or
-// found no key) and nothing has written them yet in this run.
+// found no key) and this has not written them yet in this run.
 void SaveSettingsOnce();
 
 #endif

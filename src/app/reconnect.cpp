@@ -1,12 +1,13 @@
 // The reader ends when the tablet or its driver goes away.  Normally the
 // program ends with it; with the Reconnect setting the main window takes the
-// reader's last message instead, saves the settings (the new reader loads
-// them again), shows "not connected" and probes for the tablet: at once on
-// every HID device change, and every RECONNECT_PROBE_MS (the only way where
-// the system has no device-change notices, and how a driver that comes back
-// without a device change is found).  A tablet found gets a new reader,
-// which makes the start-up's requests; a reader that cannot open the driver
-// ends again and the wait goes on.
+// reader's last message instead, lets go of what the pen held, saves the
+// settings (the new reader loads them again), shows "not connected" and
+// probes for the tablet: at once on every HID device change, and every
+// RECONNECT_PROBE_MS (the only way where the system has no device-change
+// notices, and how a driver that comes back without a device change is
+// found).  A tablet found gets a new reader, which makes the start-up's
+// requests; a reader that cannot open the driver ends again and the wait
+// goes on.
 #include "app/reconnect.h"
 #include <dbt.h>
 #include "app/app_state.h"
@@ -14,6 +15,7 @@
 #include "device/driver_channel.h"
 #include "device/hid_probe.h"
 #include "device/packet_reader.h"
+#include "input/packet_translation.h"
 #include "os/os.h"
 #include "settings/settings_store.h"
 #include "ui/tray_icon.h"
@@ -57,6 +59,9 @@ static void TryReconnect(HWND mainWindow)
 static void BeginWaiting(HWND mainWindow)
 {
     InterlockedExchange(&PacketReader.Running, 0);
+    // No idle packet comes from a reader that ended: let go here of what the
+    // pen holds (packets still queued are not handled while waiting).
+    ReleasePenButtons();
     if (App.ReaderThread) {
         CloseHandle(App.ReaderThread);
         App.ReaderThread = NULL;
@@ -77,7 +82,12 @@ void HandleReaderConnection(HWND mainWindow, WPARAM state, LPARAM generation)
     if (App.ShutdownStarted)
         return;
     if (state == READER_ENDED) {
-        BeginWaiting(mainWindow);
+        // Only the end of the reader that runs now, told by that reader at
+        // its last act: acting on a foreign message would start a second
+        // reader on the channel of one that still runs.
+        if (PacketReader.Running && PacketReader.Ending &&
+            generation == PacketReader.Generation)
+            BeginWaiting(mainWindow);
         return;
     }
     // Only from the reader that runs now: one that has ended since it

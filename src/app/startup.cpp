@@ -64,18 +64,52 @@ static void RegisterForRestart()
         registerRestart(NULL, RESTART_NO_CRASH | RESTART_NO_HANG | RESTART_NO_REBOOT);
 }
 
+// In the session's namespace: each user's session has its own program.
+#define STARTUP_LOCK_NAME "Local\\stylohid.startup"
+#define STARTUP_LOCK_WAIT_MS 5000
+
+// Copies started at the same moment (Restart Manager's and the installer's)
+// take turns, across the session: each looks for a running copy only once
+// the one before has made its window, so that the later one finds it and
+// closes it.  A copy that holds the lock longer than STARTUP_LOCK_WAIT_MS
+// is not waited for any more; one that ended holding it (a crash) left it
+// abandoned, which is as good as free.
+static HANDLE TakeStartupLock()
+{
+    HANDLE lock = CreateMutexA(NULL, FALSE, STARTUP_LOCK_NAME);
+    if (!lock)
+        return NULL;
+    DWORD waited = OsWaitForSingleObject(lock, STARTUP_LOCK_WAIT_MS);
+    if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED)
+        return lock;
+    CloseHandle(lock);
+    return NULL;
+}
+
+void ReleaseStartupLock()
+{
+    if (!App.StartupLock)
+        return;
+    ReleaseMutex(App.StartupLock);
+    CloseHandle(App.StartupLock);
+    App.StartupLock = NULL;
+}
+
 int RunProgram(HINSTANCE instance, HINSTANCE previous)
 {
     InitProcessState();
     App.Instance = instance;
     if (!previous) {
+        App.StartupLock = TakeStartupLock();
         // A running copy saves its settings and ends its whole shutdown
         // before SendMessage returns, so our load sees what it saved.
         HWND running = FindWindowA(MAIN_WINDOW_CLASS, NULL);
         if (running)
             SendMessageA(running, WM_CLOSE, 1, 0);
-        if (!RegisterMainWindowClass(instance))
+        if (!RegisterMainWindowClass(instance)) {
+            ReleaseStartupLock();
             return 0;
+        }
     }
     SetPriorityClass(GetCurrentProcess(), HIGH_PRIORITY_CLASS);
     RegisterForRestart();
@@ -86,6 +120,7 @@ int RunProgram(HINSTANCE instance, HINSTANCE previous)
 
     HWND window = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_MAIN), NULL,
                                      MainWindowProc, 0);
+    ReleaseStartupLock();  // when no WM_INITDIALOG came
     if (!window) {
         // Nothing would ever post the WM_QUIT the loop waits for.
         UnregisterClassA(MAIN_WINDOW_CLASS, instance);

@@ -11,6 +11,10 @@ ATOM RegisterMainWindowClass(HINSTANCE instance);
 // message loop and returns the exit code.
 int RunProgram(HINSTANCE instance, HINSTANCE previous);
 
+// Lets the next copy's start-up go on: this copy's window exists (or will
+// not).  Does nothing the second time.
+void ReleaseStartupLock();
+
 // The one way of reporting an error: text and caption from the string table.
 void ShowStringMessage(HWND owner, UINT textId, UINT captionId, UINT style);
 

@@ -30,9 +30,9 @@ void CloseDriverChannel();
 bool IsDriverChannelOpen();
 
 bool EnableReporting(DWORD on);
-// EnableReporting for the shutdown: gives up, sending nothing, when another
-// request has held the channel for waitMs (a driver that never answers it
-// must not keep the program from ending).
+// EnableReporting for the stop and for the check after a sleep: gives up,
+// sending nothing, when another request has held the channel for waitMs (a
+// driver that never answers it must not keep the program from ending).
 bool EnableReportingWithin(DWORD on, DWORD waitMs);
 bool ArmPacketEvent(HANDLE event);
 bool ReadPenPacket(PenPacket *packet);

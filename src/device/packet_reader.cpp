@@ -1,6 +1,7 @@
-// The reader thread.  It talks to the UI thread only by posting packets, by
-// one error box and by its last WM_CLOSE; the UI thread stops it through
-// RunFlag and the published PacketEvent.  The driver and every timed wait
+// The reader thread.  It talks to the UI thread only by posting packets and
+// its READER_CONNECTED, by one error box and by its last message (the end
+// of the reader, or WM_CLOSE); the UI thread stops it through RunFlag and
+// the published PacketEvent.  The driver and every timed wait
 // go through src/os; the event, its lock, the thread handle and the messages
 // to the main window are the process's own and stay plain Win32 calls, as
 // everywhere in the program (the unit tests run them for real).
@@ -26,15 +27,18 @@ void InitPacketReader()
     PacketReader.PacketEvent = NULL;
     PacketReader.Running = 0;
     PacketReader.Generation = 0;
+    PacketReader.Ending = 0;
     InitializeCriticalSection(&PacketReader.EventLock);
 }
 
 // The reader's last act.  Normally the program ends with its reader; with
-// the Reconnect setting it stays and waits for the tablet to come back.
-static void AskMainWindowToClose()
+// the Reconnect setting it stays and waits for the tablet to come back.  The
+// flag and the generation tell that end from a message anyone could post.
+static void AskMainWindowToClose(LONG generation)
 {
+    InterlockedExchange(&PacketReader.Ending, 1);
     if (ReadReconnectSetting())
-        SendMessageA(App.MainWindow, WM_TABLET_CONNECTION, READER_ENDED, 0);
+        SendMessageA(App.MainWindow, WM_TABLET_CONNECTION, READER_ENDED, generation);
     else
         SendMessageA(App.MainWindow, WM_CLOSE, 1, 0);
 }
@@ -128,12 +132,12 @@ DWORD WINAPI PacketReaderMain(LPVOID)
 {
     LONG generation = PacketReader.Generation;
     if (!OpenDriverChannel()) {
-        AskMainWindowToClose();
+        AskMainWindowToClose(generation);
         return 1;
     }
     if (!EnableReporting(1)) {
         CloseDriverChannel();
-        AskMainWindowToClose();
+        AskMainWindowToClose(generation);
         return 1;
     }
     SetExtents(TabletExtents.XMax, TabletExtents.YMax);
@@ -148,7 +152,7 @@ DWORD WINAPI PacketReaderMain(LPVOID)
     if (!event) {
         SwitchReportingOffAfterStop();
         CloseDriverChannel();
-        AskMainWindowToClose();
+        AskMainWindowToClose(generation);
         return 1;
     }
     PublishPacketEvent(event);
@@ -158,7 +162,7 @@ DWORD WINAPI PacketReaderMain(LPVOID)
     ClosePacketEvent(event);
     SwitchReportingOffAfterStop();
     CloseDriverChannel();
-    AskMainWindowToClose();
+    AskMainWindowToClose(generation);
     return 1;
 }
 
@@ -183,6 +187,7 @@ bool StartPacketReader()
     // The reader before this one has ended (its last message is handled),
     // so nothing reads these while they are put back.
     PacketReader.StopRequested = 0;
+    PacketReader.Ending = 0;
     InterlockedExchange(&PacketReader.RunFlag, 0);
     InterlockedIncrement(&PacketReader.Generation);
     App.ReaderThread = CreateThread(NULL, READER_STACK_COMMIT, PacketReaderMain,

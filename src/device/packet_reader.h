@@ -6,8 +6,8 @@
 #include <windows.h>
 
 #define IDLE_POLL_MS 50
-// How long the stop waits for a driver request of the reader to end before
-// it gives up switching reporting off.
+// How long the stop (and the check after a sleep) waits for a driver request
+// of the reader to end before it gives up switching reporting on or off.
 #define STOP_CHANNEL_WAIT_MS 1000
 // The reader's initial stack commitment; the reserve stays the program's.
 #define READER_STACK_COMMIT 1024
@@ -20,14 +20,16 @@ struct PacketReaderState {
     CRITICAL_SECTION EventLock;  // orders signalling against closing the event
     volatile LONG Running;       // a reader was started and its end not yet handled
     volatile LONG Generation;    // counts the readers started
+    volatile LONG Ending;        // set by the reader of this generation at its last act
 };
 
 extern PacketReaderState PacketReader;
 
 void InitPacketReader();
 
-// Thread routine; returns 1 on every path.  Its last act is a synchronous
-// WM_CLOSE (wParam 1) to App.MainWindow.
+// Thread routine; returns 1 on every path.  Its last act is a message sent
+// (synchronously) to App.MainWindow: WM_TABLET_CONNECTION READER_ENDED with
+// its generation when the Reconnect setting is on, else WM_CLOSE (wParam 1).
 DWORD WINAPI PacketReaderMain(LPVOID);
 
 // UI thread: creates the reader thread at time-critical priority; the

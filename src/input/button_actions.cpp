@@ -4,6 +4,7 @@
 #include "settings/stored_values.h"
 
 LONG DragLatch;
+DWORD DragLatchUp;
 
 namespace {
 
@@ -44,8 +45,10 @@ void PerformMouseAction(int code, LONG phase)
     const MouseButtonFlags &button = MouseButtons[(code - 1) / 3];
     switch ((code - 1) % 3) {
     case MOUSE_CLICK:
-        if (code == ACTION_LEFT_CLICK)
+        if (code == ACTION_LEFT_CLICK) {
             DragLatch = 0;
+            DragLatchUp = 0;
+        }
         SendMouseButton(phase == ACTION_PHASE_PRESS ? button.Down : button.Up,
                         (ULONG_PTR)OsGetMessageExtraInfo());
         break;
@@ -58,13 +61,26 @@ void PerformMouseAction(int code, LONG phase)
     case MOUSE_DRAG:
         if (DragLatch) {
             DragLatch = 0;
+            DragLatchUp = 0;
             SendMouseButton(button.Up, 0);
         } else {
             DragLatch = 1;
+            DragLatchUp = button.Up;
             SendMouseButton(button.Down, 0);
         }
         break;
     }
+}
+
+void ReleaseDragLatch()
+{
+    if (!DragLatch)
+        return;
+    DWORD up = DragLatchUp;
+    DragLatch = 0;
+    DragLatchUp = 0;
+    if (up)
+        SendMouseButton(up, 0);
 }
 
 void PerformKeyAction(int code)

@@ -9,9 +9,12 @@
 #define ACTION_PHASE_RELEASE 2
 
 // Set while a drag action holds a mouse button down.  One latch for all
-// three drag actions and both pen buttons; it does not record which mouse
-// button it holds.  UI thread only.
+// three drag actions and both pen buttons: a drag action that finds it set
+// clears it and lets go of its own mouse button, whichever one the latch
+// was set with.  UI thread only.
 extern LONG DragLatch;
+// The up event of the mouse button that set the latch (0 when it is clear).
+extern DWORD DragLatchUp;
 
 // Codes 1..9; phase 1 is a press, any other phase a release.  Other codes
 // do nothing.
@@ -21,5 +24,7 @@ void PerformMouseAction(int code, LONG phase);
 void PerformKeyAction(int code);
 // Sends the chord (10..15) or the single key (16..38) of the code.
 void SendKeystroke(int code);
+// Clears a set latch and lets go of the mouse button that set it.
+void ReleaseDragLatch();
 
 #endif

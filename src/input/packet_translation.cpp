@@ -104,3 +104,13 @@ void HandleTabletPacket(const PenPacket &packet)
                    (packet.status & PEN_STATUS_BUTTON1) != 0,
                    &TabletSettings.Button1Action);
 }
+
+void ReleasePenButtons()
+{
+    PenPacket idle;
+    ZeroMemory(&idle, sizeof idle);
+    idle.x = PEN_NO_POSITION;
+    idle.y = PEN_NO_POSITION;
+    HandleTabletPacket(idle);
+    ReleaseDragLatch();
+}

@@ -16,6 +16,11 @@ extern PenButtonState ButtonState;
 // first, then pen button 2's edge and pen button 1's edge are acted on.
 void HandleTabletPacket(const PenPacket &packet);
 
+// The pen's packets have ended (its reader ended, or the program does): the
+// release edges that an idle packet gives, then the mouse button that a drag
+// latch still holds.  Once: what is let go is then up.
+void ReleasePenButtons();
+
 // The largest r with r * r <= value.
 unsigned IntegerSquareRoot(unsigned value);
 // A relative displacement compressed to its signed integer square root.

@@ -19,8 +19,8 @@ struct TabletSettingsState {
 
 extern TabletSettingsState TabletSettings;
 
-// The settings are read on the reader thread at start and on the UI thread
-// afterwards: every use of TabletSettings holds this lock, briefly.  Nothing
+// The settings are read on the reader thread as each reader starts, and on
+// the UI thread: every use of TabletSettings holds this lock, briefly.  Nothing
 // that may block (registry, driver, windows) runs while it is held.
 void LockSettings();
 void UnlockSettings();
@@ -37,7 +37,8 @@ void ResetTabletSettings();
 // they are copied in) or the key is found missing, before the block goes to
 // the driver; a key that exists but cannot be opened leaves it clear.
 void LoadSettings(volatile LONG *loaded = NULL);
-// Writes the ten values and a chosen Screen (once, at shutdown or at the end of the session).
+// Writes the ten values and a chosen Screen: at shutdown, at the end of the
+// session, and when the program begins to wait for a tablet that went away.
 void SaveSettings();
 // Whether the stored Reconnect value asks the program to wait for a tablet
 // that went away (read afresh at each call; false when missing or 0).

@@ -12,6 +12,8 @@
 static_assert(NOTIFYICONDATAA_V1_SIZE == 88, "first NOTIFYICONDATAA layout");
 #endif
 
+TrayIconState TrayIcon;
+
 // The record in its first layout, naming the icon; nothing else set.
 static void PrepareTrayRecord(NOTIFYICONDATAA *data, HWND owner, UINT id)
 {
@@ -60,6 +62,16 @@ BOOL ModifyTrayTip(HWND owner, UINT id, LPCSTR tip)
     return OsShellNotifyIcon(NIM_MODIFY, &data);
 }
 
+BOOL ShowTrayIcon(HWND window)
+{
+    TrayIcon.Wanted = 1;
+    // Known, and let through, before the shell can start again.
+    TaskbarCreatedMessage();
+    return AddTrayIcon(window, TRAY_ICON_ID,
+                       LoadIconA(App.Instance, MAKEINTRESOURCEA(IDI_TABLET)),
+                       CurrentTrayTip());
+}
+
 void HandleTrayTimer(HWND window, WPARAM timerId)
 {
     OsKillTimer(window, timerId);
@@ -67,8 +79,37 @@ void HandleTrayTimer(HWND window, WPARAM timerId)
     // an icon behind the ended program.
     if (App.ShutdownStarted)
         return;
-    AddTrayIcon(window, TRAY_ICON_ID,
-                LoadIconA(App.Instance, MAKEINTRESOURCEA(IDI_TABLET)), CurrentTrayTip());
+    ShowTrayIcon(window);
+}
+
+UINT TaskbarCreatedMessage()
+{
+    if (TrayIcon.TaskbarCreated)
+        return TrayIcon.TaskbarCreated;
+    TrayIcon.TaskbarCreated = RegisterWindowMessageA("TaskbarCreated");
+    // A copy that runs elevated (started by an elevated installer) gets the
+    // shell's broadcast only when it lets it through (Vista and later).
+    typedef BOOL(WINAPI * ChangeFilterProc)(UINT, DWORD);
+    const DWORD FILTER_ADD = 1;  // MSGFLT_ADD
+    HMODULE user32 = GetModuleHandleA("user32.dll");
+    ChangeFilterProc allow =
+        user32 ? (ChangeFilterProc)(void *)GetProcAddress(user32, "ChangeWindowMessageFilter")
+               : NULL;
+    if (allow && TrayIcon.TaskbarCreated)
+        allow(TrayIcon.TaskbarCreated, FILTER_ADD);
+    return TrayIcon.TaskbarCreated;
+}
+
+void HandleTaskbarCreated(HWND window)
+{
+    // No icon before the tablet is found, nor after the shutdown removed it.
+    if (!TrayIcon.Wanted || App.ShutdownStarted)
+        return;
+    // A retry still due would add it twice.  A shell that still shows the
+    // icon would refuse the add, and every retry after it: removed first.
+    OsKillTimer(window, TRAY_RETRY_TIMER);
+    DeleteTrayIcon(window, TRAY_ICON_ID);
+    ShowTrayIcon(window);
 }
 
 void HandleTrayNotify(HWND, WPARAM, LPARAM lParam)

@@ -12,13 +12,30 @@
 #define TRAY_TIP_FIELD 64  /* tip field of the first layout, with its zero */
 #define PANEL_COMMAND "control.exe " APPLET_FILE_NAME
 
+struct TrayIconState {
+    LONG Wanted;           // the tablet has been found: the icon is to be shown
+    UINT TaskbarCreated;   // the shell's registered message; 0 until registered
+};
+
+extern TrayIconState TrayIcon;
+
 BOOL AddTrayIcon(HWND owner, UINT id, HICON icon, LPCSTR tip);
+// The program's icon with the tip it has now, through AddTrayIcon (a refused
+// add retries): once the tablet is found, at each retry, and when the shell
+// starts again.
+BOOL ShowTrayIcon(HWND window);
 BOOL DeleteTrayIcon(HWND owner, UINT id);
 // Changes the tip of the icon that is shown.
 BOOL ModifyTrayTip(HWND owner, UINT id, LPCSTR tip);
 
 // WM_TIMER: the retry of a refused add.
 void HandleTrayTimer(HWND window, WPARAM timerId);
+// "TaskbarCreated", broadcast by a shell that has started (again, after a
+// crash or an update) without any icon; registered at the first call, which
+// also lets it through to a copy that runs elevated.
+UINT TaskbarCreatedMessage();
+// That message: the icon is shown again.
+void HandleTaskbarCreated(HWND window);
 // WM_TRAY_NOTIFY: a double-click opens the control-panel applet.
 void HandleTrayNotify(HWND window, WPARAM wParam, LPARAM lParam);
 

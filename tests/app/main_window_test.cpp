@@ -7,8 +7,11 @@
 #include "app/main_window.h"
 #include "app/reconnect.h"
 #include "device/driver_channel.h"
+#include "device/hid_probe.h"
 #include "device/packet_reader.h"
 #include "fakes/fake_os.h"
+#include "input/button_actions.h"
+#include "input/packet_translation.h"
 #include "input/screen_mapping.h"
 #include "res/resource.h"
 #include "settings/settings_store.h"
@@ -326,6 +329,7 @@ TEST_F(ReconnectTest, WithoutNoticesTheTimerFindsTheTabletAndTheNewReaderStartsO
     EXPECT_TRUE(FakeShell.MessageBoxes.empty());
 
     // No tablet among the HID devices: the probe starts no reader.
+    TabletFound = 1;  // seen at start
     FakeDriver.RefuseOpen = false;
     SendMessageA(Window, WM_TIMER, RECONNECT_TIMER, 0);
     EXPECT_EQ(0, PacketReader.Running);
@@ -362,5 +366,61 @@ TEST_F(ReconnectTest, NoticesAreAskedForOnceAndGivenBackAtShutdown)
     EXPECT_EQ(0, FakeHid.NotificationsHeld);
     EXPECT_EQ(NULL, Reconnect.Notification);
 }
+
+// A reader end that the running reader did not send starts no second reader.
+TEST_F(ReconnectTest, AForeignReaderEndStartsNoSecondReader)
+{
+    FakeHid.Devices.push_back(MakeFakeHidDevice(TABLET_VENDOR_ID, TABLET_PRODUCT_ID, 100, 200));
+    ASSERT_TRUE(StartPacketReader());
+    const LONG generation = PacketReader.Generation;
+    for (LPARAM foreign : {(LPARAM)0, (LPARAM)generation})
+        SendMessageA(Window, WM_TABLET_CONNECTION, READER_ENDED, foreign);
+    SendMessageA(Window, WM_TIMER, RECONNECT_TIMER, 0);  // a waiting program's probe
+    EXPECT_EQ(generation, PacketReader.Generation) << "a second reader was started";
+    SendMessageA(Window, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(PumpUntil([] { return FakeDriver.Closes > 0; }));
+    EXPECT_EQ(1, FakeDriver.Opens);
+    EXPECT_EQ(1, FakeDriver.Closes);
+}
+
+// A mouse button that pen button 2 holds goes up once when the reader ends or
+// the program is closed; a drag latch's, whatever the action has become since.
+struct HeldCase { SHORT PressCode, EndCode; bool Close; DWORD Down, Up; };
+void PrintTo(const HeldCase &c, std::ostream *os)
+{ *os << "code " << c.PressCode << (c.Close ? ", closed" : ", read fails"); }
+
+class HeldButtonTest : public ReconnectTest, public testing::WithParamInterface<HeldCase> {};
+
+TEST_P(HeldButtonTest, GoesUpOnceWhenThePenStops)
+{
+    const HeldCase &c = GetParam();
+    HKEY key = CreateEmptySettingsKey();
+    PutStoredDword(key, VALUE_RECONNECT, 1);
+    PutStoredDword(key, VALUE_BUTTON2, (DWORD)c.PressCode);
+    RegCloseKey(key);
+    ButtonState = PenButtonState();
+    DragLatch = 0;
+    const PenPacket held = {-1, -1, 0, PEN_STATUS_IN_RANGE | PEN_STATUS_BUTTON2, 0};
+    QueueFakePacket(held);
+    ASSERT_TRUE(StartPacketReader());
+    ASSERT_TRUE(PumpUntil([] { return !FakeInput.Events.empty(); }));
+    TabletSettings.Button2Action = c.EndCode;  // as a reload would
+    if (c.Close)
+        SendMessageA(Window, WM_CLOSE, 1, 0);
+    FakeDriver.FailCode = IOCTL_TABLET_READ_PACKET;
+    QueueFakePacket(held);
+    ASSERT_TRUE(PumpUntil(
+        [] { return FakeDriver.Closes == 1 && (Reconnect.Waiting || App.ShutdownStarted); }));
+    ASSERT_EQ(2u, FakeInput.Events.size());
+    EXPECT_EQ(c.Down, FakeInput.Events[0].Flags);
+    EXPECT_EQ(c.Up, FakeInput.Events[1].Flags);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ends, HeldButtonTest,
+    testing::Values(HeldCase{1, 1, false, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP},
+                    HeldCase{1, 1, true, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP},
+                    HeldCase{ACTION_RIGHT_DRAG, ACTION_FIRST_KEY, false, MOUSEEVENTF_RIGHTDOWN,
+                             MOUSEEVENTF_RIGHTUP}));
 
 }  // namespace

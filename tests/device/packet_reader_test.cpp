@@ -556,7 +556,9 @@ TEST_F(PacketReaderTest, WindowRequestsGiveUpWhileTheDriverHoldsTheReadersReques
     };
     for (const auto &r : requests) {
         SCOPED_TRACE(r.Name);
+        const DWORD start = OsGetTickCount();
         r.Make();
+        EXPECT_EQ((DWORD)CHANNEL_WAIT_MS, OsGetTickCount() - start) << "simulated ms waited";
         EXPECT_EQ(logBefore, CopyFakeDriverLog().size()) << "a request reached the driver";
     }
     EXPECT_EQ(0, before.AbsoluteMode);  // as stored

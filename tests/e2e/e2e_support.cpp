@@ -219,7 +219,7 @@ std::string MessageBoxText(HWND box)
     return text;
 }
 
-ProgramRun StartProgram()
+ProgramRun StartProgram(DWORD creationFlags)
 {
     ProgramRun run;
     memset(&run, 0, sizeof run);
@@ -228,7 +228,7 @@ ProgramRun StartProgram()
     STARTUPINFOA startup;
     memset(&startup, 0, sizeof startup);
     startup.cb = sizeof startup;
-    run.Started = CreateProcessA(exe.c_str(), NULL, NULL, NULL, FALSE, 0, NULL,
+    run.Started = CreateProcessA(exe.c_str(), NULL, NULL, NULL, FALSE, creationFlags, NULL,
                                  folder.c_str(), &startup, &run.Process) != FALSE;
     if (!run.Started)
         fprintf(stderr, "starting %s failed: %lu\n", exe.c_str(), GetLastError());

@@ -58,7 +58,8 @@ struct ProgramRun {
     PROCESS_INFORMATION Process;
     bool Started;
 };
-ProgramRun StartProgram();
+// creationFlags as CreateProcess takes them (CREATE_SUSPENDED: resume it).
+ProgramRun StartProgram(DWORD creationFlags = 0);
 // Waits for the process to end; true when it ended within timeoutMs.
 bool WaitForProgramEnd(ProgramRun &run, DWORD timeoutMs, DWORD *exitCode);
 // Ends the process by force (the failure path of a test) and closes handles.

@@ -229,6 +229,23 @@ TEST_F(Program, SecondCopyReplacesTheFirstAfterItSavedItsSettings)
         << "two main windows";
 }
 
+// Two copies started at once (Restart Manager's, the installer's): one runs, each round.
+TEST_F(Program, TwoCopiesStartedTogetherLeaveOneRunning)
+{
+    for (int round = 0; round < 8; round++) {
+        ProgramRun other = StartProgram(CREATE_SUSPENDED);
+        Run = StartProgram(CREATE_SUSPENDED);
+        ASSERT_TRUE(other.Started && Run.Started);
+        ResumeThread(other.Process.hThread);
+        ResumeThread(Run.Process.hThread);
+        auto ended = [](ProgramRun &run) { return WaitForProgramEnd(run, 0, NULL); };
+        ASSERT_TRUE(WaitFor([&] { return ended(other) || ended(Run); }, 15000)) << round;
+        EXPECT_TRUE(WaitFor([] { return TabletState().Opens - TabletState().Closes == 1; }, 30000));
+        KillProgram(other);
+        KillProgram(Run);
+    }
+}
+
 TEST_F(Program, ReloadTakesUpChangedStoredValuesAndSendsTheBlockAgain)
 {
     WriteSettings({1, 0, 9, 0, 0, 0, 1000, 1000, 1, 2});

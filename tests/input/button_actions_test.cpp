@@ -113,7 +113,7 @@ TEST_F(ButtonActionsTest, DragsToggleTheOneLatchWhateverThePhase)
     }
 }
 
-TEST_F(ButtonActionsTest, TheLatchDoesNotRememberWhichMouseButtonItHolds)
+TEST_F(ButtonActionsTest, ADragLetsGoOfItsOwnMouseButtonWhicheverButtonSetTheLatch)
 {
     PerformMouseAction(3, 1);  // left down, latch set
     PerformMouseAction(9, 1);  // latch set: middle up

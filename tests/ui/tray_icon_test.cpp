@@ -5,6 +5,7 @@
 #include <string>
 #include "app/app_state.h"
 #include "app/main_window.h"
+#include "app/reconnect.h"
 #include "fakes/fake_os.h"
 #include "res/resource.h"
 #include "ui/tray_icon.h"
@@ -217,6 +218,27 @@ TEST_F(TrayIconTest, ShutdownWhileTheRetryIsArmedLeavesNoIcon)
     EXPECT_TRUE(FakeClock.Timers.empty());
     MSG msg;
     PeekMessageA(&msg, NULL, WM_QUIT, WM_QUIT, PM_REMOVE);
+}
+
+// The shell started again has no icon: its broadcast brings it back with its
+// present tip, through the add and its retry; none before the tablet is found.
+TEST_F(TrayIconTest, TaskbarCreatedShowsTheIconAgainWithItsPresentTip)
+{
+    const UINT taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
+    TrayIcon.Wanted = 0;
+    SendMessageA(Window, taskbarCreated, 0, 0);
+    EXPECT_EQ(0u, CountNotify(NIM_ADD));
+
+    ShowTrayIcon(Window);
+    Reconnect.Waiting = 1;
+    DeleteTrayIcon(Window, TRAY_ICON_ID);  // gone with the shell
+    FakeShell.RefuseNextAdds = 1;
+    SendMessageA(Window, taskbarCreated, 0, 0);
+    SendMessageA(Window, WM_TIMER, TRAY_RETRY_TIMER, 0);
+    Reconnect.Waiting = 0;
+    ASSERT_EQ(3u, CountNotify(NIM_ADD));
+    ExpectAddRecord(FakeShell.NotifyCalls.back(), NULL, TRAY_TIP_NOT_CONNECTED);
+    EXPECT_TRUE(FakeShell.NotifyCalls.back().Result);
 }
 
 struct NotifyCase {
