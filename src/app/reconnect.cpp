@@ -12,6 +12,7 @@
 #include <dbt.h>
 #include "app/app_state.h"
 #include "app/main_window.h"
+#include "app/reader_session.h"
 #include "device/driver_channel.h"
 #include "device/hid_probe.h"
 #include "device/packet_reader.h"
@@ -62,10 +63,7 @@ static void BeginWaiting(HWND mainWindow)
     // No idle packet comes from a reader that ended: let go here of what the
     // pen holds (packets still queued are not handled while waiting).
     ReleasePenButtons();
-    if (App.ReaderThread) {
-        CloseHandle(App.ReaderThread);
-        App.ReaderThread = NULL;
-    }
+    ReleaseReaderThread();
     if (!Reconnect.Waiting) {
         InterlockedExchange(&Reconnect.Waiting, 1);
         if (App.SettingsLoadAttempted)

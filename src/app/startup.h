@@ -5,6 +5,9 @@
 
 #include <windows.h>
 
+// Sets up the locks of every subsystem; runs once, before anything else.
+void InitProcessState();
+
 ATOM RegisterMainWindowClass(HINSTANCE instance);
 
 // WinMain's body: replaces a running copy, creates the main window, runs the

@@ -11,6 +11,9 @@
 // Packets that may be pending at the main window without one being lost.
 #define PACKET_RING_SIZE 1024
 
+// The message that carries a posted packet's number to the window.
+#define WM_TABLET_PACKET 2025
+
 // Reader thread: posts a copy of the packet to the window as
 // WM_TABLET_PACKET (wParam 0); the result is PostMessageA's.
 BOOL PostPenPacket(HWND window, const PenPacket *packet);

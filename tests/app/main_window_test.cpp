@@ -5,10 +5,12 @@
 #include <windows.h>
 #include "app/app_state.h"
 #include "app/main_window.h"
+#include "app/reader_session.h"
 #include "app/reconnect.h"
 #include "device/driver_channel.h"
 #include "device/hid_probe.h"
 #include "device/packet_reader.h"
+#include "device/packet_ring.h"
 #include "fakes/fake_os.h"
 #include "input/button_actions.h"
 #include "input/packet_translation.h"
