@@ -9,7 +9,7 @@
 #include "panel_screens.h"
 #include "panel_store.h"
 #include "program_start.h"
-#include "settings/stored_values.h"
+#include "shared/stored_values.h"
 
 #define SLIDER_TICK_STEP 9
 // How often the state line looks for the running program.

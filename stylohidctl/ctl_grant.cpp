@@ -18,7 +18,7 @@
 #include "ctl_commands.h"
 #include "ctl_report.h"
 #include "key_security.h"
-#include "settings/stored_values.h"
+#include "shared/stored_values.h"
 #include "starting_values.h"
 
 // Owner Administrators.  Protected access list on the key alone (nothing

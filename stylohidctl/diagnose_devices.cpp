@@ -4,7 +4,7 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "device/tablet_protocol.h"
+#include "shared/tablet_protocol.h"
 #include "shared/hid_walk.h"
 #include "ctl_commands.h"
 #include "ctl_program.h"

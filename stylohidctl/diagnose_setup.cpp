@@ -4,7 +4,7 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "settings/stored_values.h"
+#include "shared/stored_values.h"
 #include "shared/run_command.h"
 #include "ctl_commands.h"
 #include "ctl_program.h"
@@ -62,7 +62,7 @@ static bool ReconnectStored()
     DWORD type = 0, number = 0, size = sizeof number;
     bool set = RegQueryValueExA(key, VALUE_RECONNECT, NULL, &type, (BYTE *)&number,
                                 &size) == ERROR_SUCCESS &&
-               type == REG_DWORD && size == sizeof number && number != 0;
+               IsFourByteDword(type, size) && number != 0;
     RegCloseKey(key);
     return set;
 }

@@ -4,7 +4,7 @@
 // certificate the machine trusts and installed in a protected folder.
 #include <windows.h>
 
-#include "settings/stored_values.h"
+#include "shared/stored_values.h"
 #include "ctl_program.h"
 #include "diagnose.h"
 

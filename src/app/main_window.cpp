@@ -9,7 +9,7 @@
 #include "input/packet_translation.h"
 #include "input/screen_mapping.h"
 #include "settings/settings_store.h"
-#include "settings/stored_values.h"
+#include "shared/stored_values.h"
 #include "ui/commands.h"
 #include "ui/tray_icon.h"
 

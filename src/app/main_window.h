@@ -13,7 +13,7 @@
 // Each of the others is in the header of its sender: WM_TABLET_PACKET (2025)
 // in device/packet_ring.h, WM_TABLET_CONNECTION (2030) in
 // app/reader_session.h, WM_TABLET_RELOAD (2026), shared with the applet, in
-// settings/stored_values.h.
+// shared/stored_values.h.
 
 INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam,
                                 LPARAM lParam);

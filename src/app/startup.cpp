@@ -9,7 +9,7 @@
 #include "os/os.h"
 #include "res/resource.h"
 #include "settings/settings_store.h"
-#include "settings/stored_values.h"
+#include "shared/stored_values.h"
 
 void InitProcessState()
 {

@@ -12,7 +12,7 @@
 #define DRIVER_CHANNEL_H
 
 #include <windows.h>
-#include "device/tablet_protocol.h"
+#include "shared/tablet_protocol.h"
 
 #define CHANNEL_WAIT_MS 1000
 

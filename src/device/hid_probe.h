@@ -3,7 +3,7 @@
 #define HID_PROBE_H
 
 #include <windows.h>
-#include "device/tablet_protocol.h"
+#include "shared/tablet_protocol.h"
 #include "shared/hid_walk.h"  // HID_ENUM_FAILURE_LIMIT: where a failing enumeration ends
 
 struct TabletExtentsState {

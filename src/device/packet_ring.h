@@ -6,7 +6,7 @@
 #define PACKET_RING_H
 
 #include <windows.h>
-#include "device/tablet_protocol.h"
+#include "shared/tablet_protocol.h"
 
 // Packets that may be pending at the main window without one being lost.
 #define PACKET_RING_SIZE 1024

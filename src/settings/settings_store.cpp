@@ -6,6 +6,7 @@
 #include "device/driver_channel.h"
 #include "device/hid_probe.h"
 #include "os/os.h"
+#include "shared/screen_layout.h"
 
 TabletSettingsState TabletSettings;
 static CRITICAL_SECTION SettingsLock;
@@ -54,27 +55,12 @@ static StoredValue ReadStoredValue(HKEY key, const char *name)
     DWORD type = REG_NONE;
     DWORD number = 0;
     DWORD size = sizeof number;
-    if (OsRegQueryValueEx(key, name, &type, (BYTE *)&number, &size) ==
-            ERROR_SUCCESS &&
-        type == REG_DWORD && size == sizeof number) {
+    if (OsRegQueryValueEx(key, name, &type, (BYTE *)&number, &size) == ERROR_SUCCESS &&
+        IsFourByteDword(type, size)) {
         value.Present = true;
         value.Number = number;
     }
     return value;
-}
-
-// The Screen choice: a string that fits, or "" (the main screen).
-static void ReadScreenChoice(HKEY key, char *choice)
-{
-    char text[SCREEN_NAME_SIZE];
-    DWORD type = REG_NONE;
-    DWORD size = sizeof text - 1;
-    choice[0] = 0;
-    if (OsRegQueryValueEx(key, VALUE_SCREEN, &type, (BYTE *)text, &size) !=
-            ERROR_SUCCESS || type != REG_SZ)
-        return;
-    text[size] = 0;
-    lstrcpynA(choice, text, SCREEN_NAME_SIZE);
 }
 
 static void WriteStoredValue(HKEY key, const char *name, DWORD number)
@@ -184,7 +170,7 @@ void LoadSettings(volatile LONG *loaded)
     StoredValue button1 = ReadStoredValue(key, VALUE_BUTTON1);
     StoredValue button2 = ReadStoredValue(key, VALUE_BUTTON2);
     char screen[SCREEN_NAME_SIZE];
-    ReadScreenChoice(key, screen);
+    ReadScreenValue(key, screen);
 
     LockSettings();
     lstrcpynA(TabletSettings.Screen, screen, sizeof TabletSettings.Screen);

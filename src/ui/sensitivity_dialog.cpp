@@ -4,7 +4,7 @@
 #include "device/driver_channel.h"
 #include "res/resource.h"
 #include "settings/settings_store.h"
-#include "settings/stored_values.h"
+#include "shared/stored_values.h"
 
 SensitivityDialogState SensitivityDialog;
 

@@ -3,7 +3,7 @@
 #define TRAY_ICON_H
 
 #include <windows.h>
-#include "settings/stored_values.h"
+#include "shared/stored_values.h"
 
 #define TRAY_ICON_ID 2001
 #define TRAY_RETRY_TIMER 1

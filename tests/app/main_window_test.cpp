@@ -18,7 +18,7 @@
 #include "res/resource.h"
 #include "settings/settings_store.h"
 #include "settings/settings_key_guard.h"
-#include "settings/stored_values.h"
+#include "shared/stored_values.h"
 #include "ui/tray_icon.h"
 
 namespace {

@@ -85,6 +85,13 @@ static const StoredValueInfo StoredValues[STORED_VALUE_COUNT] = {
     {VALUE_BUTTON2, REG_DWORD, START_BUTTON2_ACTION},
 };
 
+/* Whether a value that the registry gave with this type and size holds a
+   stored number: only a REG_DWORD of exactly four bytes does. */
+static inline bool IsFourByteDword(DWORD type, DWORD size)
+{
+    return type == REG_DWORD && size == sizeof(DWORD);
+}
+
 /* Asked by another program to take up the stored values again. */
 #define WM_TABLET_RELOAD 2026
 
