@@ -8,6 +8,7 @@
 #include "device/packet_ring.h"
 #include "input/packet_translation.h"
 #include "input/screen_mapping.h"
+#include "os/os.h"
 #include "settings/settings_store.h"
 #include "shared/stored_values.h"
 #include "ui/commands.h"
@@ -37,6 +38,19 @@ void ShutDownProgram()
     PostQuitMessage(0);
 }
 
+// WM_TIMER: the probe for a tablet that went away, or the retry of a refused
+// icon.  A retry that fires after the icon was removed at shutdown would
+// leave an icon behind the ended program: it only stops.
+static void HandleTimer(HWND window, WPARAM timerId)
+{
+    if (timerId == RECONNECT_TIMER)
+        HandleReconnectTimer(window);
+    else if (App.ShutdownStarted)
+        OsKillTimer(window, timerId);
+    else
+        HandleTrayTimer(window, timerId);
+}
+
 INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam,
                                 LPARAM lParam)
 {
@@ -62,10 +76,7 @@ INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam,
         return HandleCommand(window, LOWORD(wParam));
 
     case WM_TIMER:
-        if (wParam == RECONNECT_TIMER)
-            HandleReconnectTimer(window);
-        else
-            HandleTrayTimer(window, wParam);
+        HandleTimer(window, wParam);
         return FALSE;
 
     case WM_TABLET_CONNECTION:
@@ -117,7 +128,8 @@ INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam,
         return FALSE;
     }
     // Registered messages are numbered from 0xC000; 0 is a failed registration.
-    if (message >= 0xC000 && message == TaskbarCreatedMessage())
+    // After the shutdown removed the icon, the shell's restart brings none back.
+    if (message >= 0xC000 && message == TaskbarCreatedMessage() && !App.ShutdownStarted)
         HandleTaskbarCreated(window);
     return FALSE;
 }

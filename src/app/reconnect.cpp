@@ -39,11 +39,6 @@ void StopWatchingTablet(HWND mainWindow)
     Reconnect.Notification = NULL;
 }
 
-LPCSTR CurrentTrayTip()
-{
-    return Reconnect.Waiting ? TRAY_TIP_NOT_CONNECTED : TRAY_TIP;
-}
-
 static void TryReconnect(HWND mainWindow)
 {
     if (!Reconnect.Waiting || App.ShutdownStarted || PacketReader.Running)

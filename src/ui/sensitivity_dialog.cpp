@@ -1,6 +1,5 @@
 #include "ui/sensitivity_dialog.h"
 #include <commctrl.h>
-#include "app/app_state.h"
 #include "device/driver_channel.h"
 #include "res/resource.h"
 #include "settings/settings_store.h"
@@ -118,6 +117,7 @@ INT_PTR RunSensitivityDialog(HWND owner)
         SetForegroundWindow(SensitivityDialog.Window);
         return -1;
     }
-    return DialogBoxParamA(App.Instance, MAKEINTRESOURCEA(IDD_SENSITIVITY),
-                           owner, SensitivityDialogProc, 0);
+    HINSTANCE instance = (HINSTANCE)GetWindowLongPtrA(owner, GWLP_HINSTANCE);
+    return DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_SENSITIVITY), owner,
+                           SensitivityDialogProc, 0);
 }

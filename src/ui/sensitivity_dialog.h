@@ -35,8 +35,8 @@ POINT CentredWindowOrigin(int screenWidth, int screenHeight, const RECT &window)
 // Moves the window to the centre of the primary screen, keeping its size.
 void CentreWindowOnScreen(HWND window);
 
-// Runs the dialog modally with the owner disabled; 1 for OK, 0 for Cancel,
-// -1 when none ran.  While one is open, a second request brings it to the
+// Runs the dialog, from the owner's module, modally with the owner disabled;
+// 1 for OK, 0 for Cancel, -1 when none ran.  While one is open, a second request brings it to the
 // front instead of opening another over it.
 INT_PTR RunSensitivityDialog(HWND owner);
 
