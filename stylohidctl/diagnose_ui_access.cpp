@@ -6,6 +6,7 @@
 
 #include "shared/stored_values.h"
 #include "ctl_program.h"
+#include "ctl_report.h"
 #include "diagnose.h"
 
 // Vista and later open a process for this with less access than XP needs.
