@@ -11,7 +11,6 @@
 #include "program_start.h"
 #include "shared/stored_values.h"
 
-#define SLIDER_TICK_STEP 9
 // How often the state line looks for the running program.
 #define PROGRAM_TIMER_ID 1
 #define PROGRAM_POLL_MS 500
@@ -30,7 +29,7 @@ static void InitControls(HWND dialog)
     FillActionList(dialog, IDC_BUTTON2);
     HWND slider = GetDlgItem(dialog, IDC_SENSITIVITY);
     SendMessageA(slider, TBM_SETRANGE, TRUE, MAKELPARAM(SENSITIVITY_MIN, SENSITIVITY_MAX));
-    SendMessageA(slider, TBM_SETTICFREQ, SLIDER_TICK_STEP, 0);
+    SendMessageA(slider, TBM_SETTICFREQ, SENSITIVITY_TICK_STEP, 0);
     for (int field = 0; field < AREA_FIELD_COUNT; field++)
         SendDlgItemMessageA(dialog, AreaFieldIds[field], EM_LIMITTEXT,
                             AREA_TEXT_SIZE - 1, 0);

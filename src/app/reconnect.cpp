@@ -43,7 +43,7 @@ static void TryReconnect(HWND mainWindow)
 {
     if (!Reconnect.Waiting || App.ShutdownStarted || PacketReader.Running)
         return;
-    if (!ProbeTabletPresent())
+    if (!ProbeTabletSeenNow())
         return;
     OsKillTimer(mainWindow, RECONNECT_TIMER);
     if (!StartPacketReader())
@@ -106,7 +106,7 @@ void HandleDeviceChange(HWND mainWindow, WPARAM event, LPARAM data)
     // The tablet's HID interface gone while its reader runs: a driver that
     // does not fail its requests would otherwise keep the reader waiting.
     if (event == DBT_DEVICEREMOVECOMPLETE && PacketReader.Running &&
-        ReadReconnectSetting() && !ProbeTabletPresent())
+        ReadReconnectSetting() && !ProbeTabletSeenNow())
         StopPacketReader();  // its last message starts the wait
 }
 

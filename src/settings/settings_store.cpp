@@ -76,10 +76,12 @@ static LONG OpenSettingsKey(HKEY *key)
                           SETTINGS_READ_ACCESS, key);
 }
 
-// The values read before the pen buttons, in the order they are read.
-#define SHARED_VALUE_COUNT STORED_BUTTON1
+// The values read before the pen buttons, in the order they are read: each
+// goes into the driver's block, and the first three into the settings
+// themselves as well.
+#define BLOCK_VALUE_COUNT STORED_BUTTON1
 
-static void StoreSharedValue(TabletSettingsState *settings, int which, DWORD number)
+static void StoreBlockValue(TabletSettingsState *settings, int which, DWORD number)
 {
     DriverSettingsBlock &block = settings->Block;
     USHORT low = (USHORT)number;
@@ -106,7 +108,7 @@ static void StoreSharedValue(TabletSettingsState *settings, int which, DWORD num
 
 // What a value that is not stored leaves in force: the setting itself, or
 // for the five values that live only in the block, its field.
-static DWORD SharedValueInForce(const TabletSettingsState *settings, int which)
+static DWORD BlockValueInForce(const TabletSettingsState *settings, int which)
 {
     const DriverSettingsBlock &block = settings->Block;
     switch (which) {
@@ -164,9 +166,9 @@ void LoadSettings(volatile LONG *loaded)
             InterlockedExchange(loaded, 1);
         return;
     }
-    StoredValue shared[SHARED_VALUE_COUNT];
-    for (int i = 0; i < SHARED_VALUE_COUNT; i++)
-        shared[i] = ReadStoredValue(key, StoredValues[i].Name);
+    StoredValue blockValues[BLOCK_VALUE_COUNT];
+    for (int i = 0; i < BLOCK_VALUE_COUNT; i++)
+        blockValues[i] = ReadStoredValue(key, StoredValues[i].Name);
     StoredValue button1 = ReadStoredValue(key, VALUE_BUTTON1);
     StoredValue button2 = ReadStoredValue(key, VALUE_BUTTON2);
     char screen[SCREEN_NAME_SIZE];
@@ -178,10 +180,10 @@ void LoadSettings(volatile LONG *loaded)
     // starting value at program start, the one in force on a reload), and
     // the block carries that setting.  It never takes the number of the
     // value read before it.
-    for (int i = 0; i < SHARED_VALUE_COUNT; i++) {
-        DWORD number = shared[i].Present ? shared[i].Number
-                                         : SharedValueInForce(&TabletSettings, i);
-        StoreSharedValue(&TabletSettings, i, number);
+    for (int i = 0; i < BLOCK_VALUE_COUNT; i++) {
+        DWORD number = blockValues[i].Present ? blockValues[i].Number
+                                              : BlockValueInForce(&TabletSettings, i);
+        StoreBlockValue(&TabletSettings, i, number);
     }
     ApplyWorkingArea(&TabletSettings.Block);
     if (button1.Present)

@@ -36,9 +36,11 @@
 #define SCREEN_CHOICE_ALL  "all"
 #define SCREEN_NAME_SIZE   32     /* a device name's room, with its end */
 
-/* The sensitivity slider's range. */
+/* The sensitivity slider's range, with a tick every SENSITIVITY_TICK_STEP
+   positions (the program's dialog and the applet alike). */
 #define SENSITIVITY_MIN 5
 #define SENSITIVITY_MAX 50
+#define SENSITIVITY_TICK_STEP 9
 
 /* The program's settings while nothing is stored (no key, or a value missing
    at first run). */

@@ -28,7 +28,7 @@ void InitSensitivitySlider(HWND dialog, LONG position)
     SendMessageA(slider, TBM_SETRANGE, TRUE,
                  MAKELPARAM(SENSITIVITY_MIN, SENSITIVITY_MAX));
     SendMessageA(slider, TBM_SETPOS, TRUE, (LPARAM)position);
-    SendMessageA(slider, TBM_SETTICFREQ, SENSITIVITY_TICK_FREQUENCY, 0);
+    SendMessageA(slider, TBM_SETTICFREQ, SENSITIVITY_TICK_STEP, 0);
 }
 
 POINT CentredWindowOrigin(int screenWidth, int screenHeight, const RECT &window)

@@ -8,9 +8,6 @@
 // Sent to the owner on every WM_HSCROLL; wParam is the dialog's handle.
 #define WM_SENSITIVITY_SCROLLED 1128
 
-// Slider ticks every 9 positions over SENSITIVITY_MIN..SENSITIVITY_MAX.
-#define SENSITIVITY_TICK_FREQUENCY 9
-
 #define SENSITIVITY_DIALOG_CAPTION "Vellum USB Tablet configuration"
 
 // One copy for the program, not one per open dialog.

@@ -349,7 +349,7 @@ TEST_F(ReconnectTest, WithoutNoticesTheTimerFindsTheTabletAndTheNewReaderStartsO
     ASSERT_EQ(4u, log.size());
     EXPECT_EQ((DWORD)IOCTL_TABLET_ENABLE, log[0].Code);
     EXPECT_EQ((DWORD)IOCTL_TABLET_SET_EXTENTS, log[1].Code);
-    EXPECT_EQ(MakeExtentsWord(100, 200), FakeRequestValue(log[1]));
+    EXPECT_EQ(TABLET_EXTENTS_WORD(100, 200), FakeRequestValue(log[1]));
     EXPECT_EQ((DWORD)IOCTL_TABLET_SET_SETTINGS, log[2].Code);
     EXPECT_EQ((DWORD)IOCTL_TABLET_SET_EVENT, log[3].Code);
 
