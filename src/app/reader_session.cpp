@@ -25,6 +25,15 @@ static void AskMainWindowToClose(HWND mainWindow, LONG generation)
         SendMessageA(mainWindow, WM_CLOSE, 1, 0);
 }
 
+// A driver that refuses the packet event is an error the user is told of;
+// a program that waits for the tablet says nothing.  Every other end of the
+// loop is silent.
+static void ReportPacketLoopEnd(HWND mainWindow, PacketLoopEnd end)
+{
+    if (end == PACKET_LOOP_ARM_FAILED && !ReadReconnectSetting())
+        ShowStringMessage(mainWindow, IDS_CANNOT_START, IDS_ERROR_CAPTION, MB_ICONHAND);
+}
+
 DWORD WINAPI PacketReaderMain(LPVOID parameter)
 {
     HWND mainWindow = (HWND)parameter;
@@ -55,10 +64,7 @@ DWORD WINAPI PacketReaderMain(LPVOID parameter)
     }
     PublishPacketEvent(event);
     PostMessageA(mainWindow, WM_TABLET_CONNECTION, READER_CONNECTED, generation);
-    // A program that waits for the tablet says nothing.
-    if (RunPacketLoop(mainWindow, event) == PACKET_LOOP_ARM_FAILED &&
-        !ReadReconnectSetting())
-        ShowStringMessage(mainWindow, IDS_CANNOT_START, IDS_ERROR_CAPTION, MB_ICONHAND);
+    ReportPacketLoopEnd(mainWindow, RunPacketLoop(mainWindow, event));
 
     ClosePacketEvent(event);
     SwitchReportingOffAfterStop();
