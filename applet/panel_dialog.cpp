@@ -9,9 +9,8 @@
 #include "panel_screens.h"
 #include "panel_store.h"
 #include "program_start.h"
-#include "settings/stored_values.h"
+#include "shared/stored_values.h"
 
-#define SLIDER_TICK_STEP 9
 // How often the state line looks for the running program.
 #define PROGRAM_TIMER_ID 1
 #define PROGRAM_POLL_MS 500
@@ -30,7 +29,7 @@ static void InitControls(HWND dialog)
     FillActionList(dialog, IDC_BUTTON2);
     HWND slider = GetDlgItem(dialog, IDC_SENSITIVITY);
     SendMessageA(slider, TBM_SETRANGE, TRUE, MAKELPARAM(SENSITIVITY_MIN, SENSITIVITY_MAX));
-    SendMessageA(slider, TBM_SETTICFREQ, SLIDER_TICK_STEP, 0);
+    SendMessageA(slider, TBM_SETTICFREQ, SENSITIVITY_TICK_STEP, 0);
     for (int field = 0; field < AREA_FIELD_COUNT; field++)
         SendDlgItemMessageA(dialog, AreaFieldIds[field], EM_LIMITTEXT,
                             AREA_TEXT_SIZE - 1, 0);
@@ -283,6 +282,103 @@ static POINT MessagePoint(LPARAM lParam)
     return point;
 }
 
+static BOOL HandleSliderScroll(HWND dialog, HWND control)
+{
+    if (control == GetDlgItem(dialog, IDC_SENSITIVITY)) {
+        Panel.SliderMoved = TRUE;
+        Panel.StartingSensitivity = FALSE;
+    }
+    return TRUE;
+}
+
+static BOOL HandleDrawItem(WPARAM controlId, const DRAWITEMSTRUCT *item)
+{
+    if (controlId == IDC_SCREEN_PICTURE)
+        DrawScreenPicture(item);
+    else if (controlId == IDC_AREA_PICTURE)
+        DrawAreaPicture(item);
+    else
+        return FALSE;
+    return TRUE;
+}
+
+static BOOL HandleSetCursor(HWND dialog, HWND window, LPARAM lParam)
+{
+    if (window != dialog || LOWORD(lParam) != HTCLIENT || !SetAreaCursor(dialog))
+        return FALSE;
+    SetWindowLongPtrA(dialog, DWLP_MSGRESULT, TRUE);
+    return TRUE;
+}
+
+static BOOL HandleDragEnd(HWND dialog)
+{
+    EndAreaDrag(dialog);
+    return TRUE;
+}
+
+static BOOL HandlePanelTimer(HWND dialog, WPARAM timerId)
+{
+    if (timerId == PROGRAM_TIMER_ID)
+        ShowProgramState(dialog);
+    return TRUE;
+}
+
+static void HandleOk(HWND dialog)
+{
+    if (ApplySettings(dialog))
+        EndDialog(dialog, IDOK);
+}
+
+// WM_COMMAND: one handler per control, each for the notification it acts on.
+static BOOL HandlePanelCommand(HWND dialog, WORD id, WORD code)
+{
+    switch (id) {
+    case IDC_AREA_WHOLE:
+        if (code == BN_CLICKED)
+            ChooseWholeTablet(dialog);
+        return TRUE;
+    case IDC_AREA_PART:
+        if (code == BN_CLICKED)
+            ChoosePartOfTablet(dialog);
+        return TRUE;
+    case IDC_START_X:
+    case IDC_START_Y:
+    case IDC_END_X:
+    case IDC_END_Y:
+        if (code == EN_CHANGE)
+            FollowAreaFields(dialog);
+        return TRUE;
+    case IDC_DEFAULTS:
+        ShowStartingValues(dialog);
+        return TRUE;
+    case IDC_SCREEN:
+        if (code == CBN_SELCHANGE)
+            ShowChosenScreen(dialog);
+        return TRUE;
+    case IDC_ORIENT_LANDSCAPE:
+    case IDC_ORIENT_PORTRAIT:
+        if (code == BN_CLICKED)
+            ShowChosenScreen(dialog);
+        return TRUE;
+    case IDC_MATCH_SCREEN:
+        MatchScreenProportions(dialog);
+        return TRUE;
+    case IDC_START_PROGRAM:
+        StartProgram(dialog);
+        return TRUE;
+    case IDC_APPLY:
+        ApplySettings(dialog);
+        return TRUE;
+    case IDOK:
+        HandleOk(dialog);
+        return TRUE;
+    case IDCANCEL:
+        EndDialog(dialog, IDCANCEL);
+        return TRUE;
+    }
+    return FALSE;
+}
+
 static INT_PTR CALLBACK PanelDialogProc(HWND dialog, UINT message, WPARAM wParam,
                                         LPARAM lParam)
 {
@@ -290,83 +386,22 @@ static INT_PTR CALLBACK PanelDialogProc(HWND dialog, UINT message, WPARAM wParam
     case WM_INITDIALOG:
         return OpenPanel(dialog);
     case WM_HSCROLL:
-        if ((HWND)lParam == GetDlgItem(dialog, IDC_SENSITIVITY)) {
-            Panel.SliderMoved = TRUE;
-            Panel.StartingSensitivity = FALSE;
-        }
-        return TRUE;
+        return HandleSliderScroll(dialog, (HWND)lParam);
     case WM_DRAWITEM:
-        if (wParam == IDC_SCREEN_PICTURE)
-            DrawScreenPicture((const DRAWITEMSTRUCT *)lParam);
-        else if (wParam == IDC_AREA_PICTURE)
-            DrawAreaPicture((const DRAWITEMSTRUCT *)lParam);
-        else
-            return FALSE;
-        return TRUE;
+        return HandleDrawItem(wParam, (const DRAWITEMSTRUCT *)lParam);
     case WM_LBUTTONDOWN:
         return PressAreaPicture(dialog, MessagePoint(lParam));
     case WM_MOUSEMOVE:
         return DragAreaPicture(dialog, MessagePoint(lParam));
     case WM_LBUTTONUP:
     case WM_CAPTURECHANGED:
-        EndAreaDrag(dialog);
-        return TRUE;
+        return HandleDragEnd(dialog);
     case WM_SETCURSOR:
-        if ((HWND)wParam != dialog || LOWORD(lParam) != HTCLIENT || !SetAreaCursor(dialog))
-            return FALSE;
-        SetWindowLongPtrA(dialog, DWLP_MSGRESULT, TRUE);
-        return TRUE;
+        return HandleSetCursor(dialog, (HWND)wParam, lParam);
     case WM_TIMER:
-        if (wParam == PROGRAM_TIMER_ID)
-            ShowProgramState(dialog);
-        return TRUE;
+        return HandlePanelTimer(dialog, wParam);
     case WM_COMMAND:
-        switch (LOWORD(wParam)) {
-        case IDC_AREA_WHOLE:
-            if (HIWORD(wParam) == BN_CLICKED)
-                ChooseWholeTablet(dialog);
-            return TRUE;
-        case IDC_AREA_PART:
-            if (HIWORD(wParam) == BN_CLICKED)
-                ChoosePartOfTablet(dialog);
-            return TRUE;
-        case IDC_START_X:
-        case IDC_START_Y:
-        case IDC_END_X:
-        case IDC_END_Y:
-            if (HIWORD(wParam) == EN_CHANGE)
-                FollowAreaFields(dialog);
-            return TRUE;
-        case IDC_DEFAULTS:
-            ShowStartingValues(dialog);
-            return TRUE;
-        case IDC_SCREEN:
-            if (HIWORD(wParam) == CBN_SELCHANGE)
-                ShowChosenScreen(dialog);
-            return TRUE;
-        case IDC_ORIENT_LANDSCAPE:
-        case IDC_ORIENT_PORTRAIT:
-            if (HIWORD(wParam) == BN_CLICKED)
-                ShowChosenScreen(dialog);
-            return TRUE;
-        case IDC_MATCH_SCREEN:
-            MatchScreenProportions(dialog);
-            return TRUE;
-        case IDC_START_PROGRAM:
-            StartProgram(dialog);
-            return TRUE;
-        case IDC_APPLY:
-            ApplySettings(dialog);
-            return TRUE;
-        case IDOK:
-            if (ApplySettings(dialog))
-                EndDialog(dialog, IDOK);
-            return TRUE;
-        case IDCANCEL:
-            EndDialog(dialog, IDCANCEL);
-            return TRUE;
-        }
-        return FALSE;
+        return HandlePanelCommand(dialog, LOWORD(wParam), HIWORD(wParam));
     }
     return FALSE;
 }

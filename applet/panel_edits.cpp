@@ -2,7 +2,7 @@
 #include <stdio.h>
 #include <string.h>
 #include "panel_resource.h"
-#include "settings/stored_values.h"
+#include "shared/stored_values.h"
 
 const int AreaFieldIds[AREA_FIELD_COUNT] = {
     IDC_START_X, IDC_START_Y, IDC_END_X, IDC_END_Y

@@ -5,7 +5,7 @@
 #define PANEL_SCREENS_H
 
 #include <windows.h>
-#include "settings/stored_values.h"
+#include "shared/stored_values.h"
 
 // Reads the monitors and the stored choice and fills the list.
 void SetUpScreenChoice(HWND dialog);

@@ -5,9 +5,9 @@
 
 #include <windows.h>
 #include "area_mapping.h"
-#include "input/screen_layout.h"
+#include "shared/screen_layout.h"
 #include "panel_seams.h"
-#include "settings/stored_values.h"
+#include "shared/stored_values.h"
 
 // The stored values, in this order throughout the applet: the ten of the
 // driver's block (their names are StoredValues[value].Name), then Reconnect

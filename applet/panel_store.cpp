@@ -1,5 +1,5 @@
 #include "panel_store.h"
-#include "settings/stored_values.h"
+#include "shared/stored_values.h"
 #include "program_start.h"
 #include "tablet_maxima.h"
 
@@ -47,7 +47,7 @@ void ReadStoredSettings(StoredSettings *stored)
         DWORD type = 0, number = 0, size = sizeof number;
         if (RegQueryValueExA(key, PanelValueName(value), NULL, &type,
                              (BYTE *)&number, &size) == ERROR_SUCCESS &&
-            type == REG_DWORD && size == sizeof number) {
+            IsFourByteDword(type, size)) {
             stored->Present[value] = TRUE;
             stored->Number[value] = number;
         }

@@ -3,7 +3,7 @@
 #include <stdio.h>
 #include <string.h>
 #include "panel_state.h"
-#include "settings/stored_values.h"
+#include "shared/stored_values.h"
 #include "shared/run_command.h"
 
 BOOL IsProgramRunning()

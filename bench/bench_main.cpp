@@ -11,7 +11,7 @@
 #include <string>
 
 #include "post_counter.h"
-#include "settings/stored_values.h"
+#include "shared/stored_values.h"
 
 #define STOP_EVENT_NAME "StylohidBenchYardstickStop"
 

@@ -4,7 +4,7 @@
 
 #include <stdio.h>
 
-#include "settings/stored_values.h"
+#include "shared/stored_values.h"
 
 std::string FolderOfThisProgram(int levelsUp)
 {

@@ -4,7 +4,7 @@
 // that the UI thread takes, into a mapping that the benchmark created.
 #include <windows.h>
 
-#include "app/main_window.h"
+#include "device/packet_ring.h"
 #include "post_counter.h"
 
 static PostCounter *Counter;

@@ -15,7 +15,7 @@
 #include <winternl.h>
 
 #include "res/resource.h"
-#include "settings/stored_values.h"
+#include "shared/stored_values.h"
 
 #define SOAK_RATE 266            // packets per second, as the tablet sends them
 #define ACTION_PERIOD_MS 3000    // each action once in this time

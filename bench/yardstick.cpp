@@ -7,7 +7,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 
-#include "device/tablet_protocol.h"
+#include "shared/tablet_protocol.h"
 
 static bool Request(HANDLE device, DWORD code, const void *in, DWORD inSize,
                     void *out, DWORD outSize, DWORD *returned)

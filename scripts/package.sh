@@ -92,8 +92,8 @@ esac
 header_string() {
     local s
     s=$(sed -n "s/^#define $1[[:space:]]*\"\\(.*\\)\".*/\\1/p" \
-        "$ROOT/src/settings/stored_values.h")
-    [ -n "$s" ] || fail "$1 not found in src/settings/stored_values.h"
+        "$ROOT/src/shared/stored_values.h")
+    [ -n "$s" ] || fail "$1 not found in src/shared/stored_values.h"
     printf '%s' "${s//\\\\/\\}"
 }
 run_key=$(header_string RUN_KEY_PATH)

@@ -16,7 +16,7 @@
 
 : "${BUILD_DIR:?}" "${WINE:?}" "${WINEPREFIX:?}"
 # The program's settings key and the two values that the drawing needs (as
-# in src/settings/stored_values.h).
+# in src/shared/stored_values.h).
 DEMO_SETTINGS_KEY='HKLM\Software\VELLUM\Tablet\CurrentVersion\Settings'
 DEMO_SAVED="$WINEPREFIX/settings-before-demo.reg"
 DEMO_LOG="$BUILD_DIR/virtual-tablet.log"

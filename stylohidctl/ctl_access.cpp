@@ -15,7 +15,7 @@
 #include "ctl_commands.h"
 #include "ctl_report.h"
 #include "key_security.h"
-#include "settings/stored_values.h"
+#include "shared/stored_values.h"
 
 // Beside the settings key: its parent, made non-volatile first (the keys
 // that a volatile key's creation makes on its way are volatile too, and no

@@ -18,7 +18,7 @@
 #include "ctl_commands.h"
 #include "ctl_report.h"
 #include "key_security.h"
-#include "settings/stored_values.h"
+#include "shared/stored_values.h"
 #include "starting_values.h"
 
 // Owner Administrators.  Protected access list on the key alone (nothing
@@ -80,71 +80,97 @@ struct WalkLevel {
     DWORD Kept;
 };
 
+// The open keys of the walk, the deepest last.
+struct SubkeyWalk {
+    WalkLevel *Levels;
+    DWORD Capacity;
+    DWORD Depth;
+};
+
+// A subkey of the deepest key that cannot be removed stays: the next one
+// in its list is looked at.
+static void KeepSubkey(WalkLevel *level, GrantState *state)
+{
+    level->Kept++;
+    state->Left++;
+}
+
+// The subkey name of the deepest key, secured and opened: a link is removed
+// itself, any other key becomes the deepest.  A list that cannot grow makes
+// room first (the same subkey comes again next).
+static void EnterSubkey(SubkeyWalk *walk, const WCHAR *name, GrantState *state)
+{
+    WalkLevel *level = &walk->Levels[walk->Depth - 1];
+    HKEY child;
+    if (SecureKey(level->Key, name, false, state, &child, NULL) != ERROR_SUCCESS) {
+        KeepSubkey(level, state);
+    } else if (IsLinkKey(child)) {
+        if (DeleteOpenKey(child) == ERROR_SUCCESS)
+            state->Removed++;
+        else
+            KeepSubkey(level, state);
+        RegCloseKey(child);
+    } else if (walk->Depth == walk->Capacity) {
+        WalkLevel *more =
+            (WalkLevel *)realloc(walk->Levels, 2 * walk->Capacity * sizeof *more);
+        RegCloseKey(child);
+        if (more) {
+            walk->Levels = more;
+            walk->Capacity *= 2;
+        } else {
+            KeepSubkey(level, state);
+        }
+    } else {
+        walk->Levels[walk->Depth].Key = child;
+        walk->Levels[walk->Depth].Kept = 0;
+        walk->Depth++;
+    }
+}
+
+// The deepest key's list is done (or cannot be read, status): the key goes
+// when nothing stays under it; the top stays.
+static void LeaveSubkey(SubkeyWalk *walk, LONG status, GrantState *state)
+{
+    WalkLevel *level = &walk->Levels[walk->Depth - 1];
+    walk->Depth--;
+    if (walk->Depth == 0)
+        return;
+    if (status == ERROR_NO_MORE_ITEMS && level->Kept == 0 &&
+        DeleteOpenKey(level->Key) == ERROR_SUCCESS)
+        state->Removed++;
+    else
+        KeepSubkey(&walk->Levels[walk->Depth - 1], state);
+    RegCloseKey(level->Key);
+}
+
 // Removes every subkey of top: a walk down with a list of the open keys
 // (no recursion, so no depth is too deep), each subkey secured and opened
 // by its wide name, a link removed itself.  What cannot be removed is left
 // and counted.
 static void RemoveSubkeys(HKEY top, GrantState *state)
 {
-    DWORD capacity = 16, depth = 1;
-    WalkLevel *levels = (WalkLevel *)malloc(capacity * sizeof *levels);
-    if (!levels) {
+    SubkeyWalk walk;
+    walk.Capacity = 16;
+    walk.Depth = 1;
+    walk.Levels = (WalkLevel *)malloc(walk.Capacity * sizeof *walk.Levels);
+    if (!walk.Levels) {
         state->Left++;
         return;
     }
-    levels[0].Key = top;
-    levels[0].Kept = 0;
-    while (depth > 0) {
-        WalkLevel *level = &levels[depth - 1];
+    walk.Levels[0].Key = top;
+    walk.Levels[0].Kept = 0;
+    while (walk.Depth > 0) {
+        WalkLevel *level = &walk.Levels[walk.Depth - 1];
         WCHAR name[KEY_NAME_CHARS];
         DWORD length = KEY_NAME_CHARS;
         LONG status = RegEnumKeyExW(level->Key, level->Kept, name, &length, NULL, NULL,
                                     NULL, NULL);
-        if (status == ERROR_SUCCESS) {
-            HKEY child;
-            if (SecureKey(level->Key, name, false, state, &child, NULL) != ERROR_SUCCESS) {
-                level->Kept++;
-                state->Left++;
-            } else if (IsLinkKey(child)) {
-                if (DeleteOpenKey(child) == ERROR_SUCCESS) {
-                    state->Removed++;
-                } else {
-                    level->Kept++;
-                    state->Left++;
-                }
-                RegCloseKey(child);
-            } else if (depth == capacity) {
-                WalkLevel *more = (WalkLevel *)realloc(levels, 2 * capacity * sizeof *levels);
-                RegCloseKey(child);
-                if (more) {
-                    levels = more;
-                    capacity *= 2;
-                } else {
-                    level->Kept++;
-                    state->Left++;
-                }
-            } else {
-                levels[depth].Key = child;
-                levels[depth].Kept = 0;
-                depth++;
-            }
-            continue;
-        }
-        // This key's list is done (or cannot be read): the key goes when
-        // nothing stays under it; the top stays.
-        depth--;
-        if (depth == 0)
-            break;
-        if (status == ERROR_NO_MORE_ITEMS && level->Kept == 0 &&
-            DeleteOpenKey(level->Key) == ERROR_SUCCESS) {
-            state->Removed++;
-        } else {
-            levels[depth - 1].Kept++;
-            state->Left++;
-        }
-        RegCloseKey(level->Key);
+        if (status == ERROR_SUCCESS)
+            EnterSubkey(&walk, name, state);
+        else
+            LeaveSubkey(&walk, status, state);
     }
-    free(levels);
+    free(walk.Levels);
 }
 
 int RunGrantSettings(int argc, char **argv)

@@ -2,7 +2,7 @@
 
 #include <tlhelp32.h>
 
-#include "settings/stored_values.h"
+#include "shared/stored_values.h"
 
 bool FindRunningProgram(RunningProgram *program)
 {

@@ -1,9 +1,12 @@
 #include "ctl_report.h"
 
+#include <stdarg.h>
 #include <stdio.h>
 #include <string.h>
 
 #include "ctl_commands.h"
+
+#define CHECK_LABEL_WIDTH 16
 
 void DescribeError(DWORD error, char *text, int size)
 {
@@ -48,4 +51,25 @@ int ReportUsage(const char *text)
     fprintf(stderr, "stylohidctl: %s (stylohidctl --help lists the commands)\n",
             text);
     return EXIT_USAGE;
+}
+
+void DescribeReason(DWORD error, char *text, int size)
+{
+    DescribeError(error, text, size);
+    size_t used = strlen(text);
+    snprintf(text + used, size - used, ", error %lu", (unsigned long)error);
+}
+
+bool PrintCheck(const char *label, bool ok, const char *format, ...)
+{
+    char text[CHECK_TEXT_MAX];
+    va_list args;
+    va_start(args, format);
+    vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    char heading[CHECK_LABEL_WIDTH + 2];
+    snprintf(heading, sizeof heading, "%s:", label);
+    printf("%-*s%s %s\n", CHECK_LABEL_WIDTH, heading, ok ? "OK," : "PROBLEM:", text);
+    fflush(stdout);
+    return ok;
 }

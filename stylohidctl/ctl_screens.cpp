@@ -8,8 +8,8 @@
 #include "ctl_commands.h"
 #include "ctl_program.h"
 #include "ctl_report.h"
-#include "input/screen_layout.h"
-#include "settings/stored_values.h"
+#include "shared/screen_layout.h"
+#include "shared/stored_values.h"
 
 int RunScreens(int argc, char **argv)
 {

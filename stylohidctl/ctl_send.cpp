@@ -9,7 +9,7 @@
 #include "ctl_program.h"
 #include "ctl_report.h"
 #include "res/resource.h"
-#include "settings/stored_values.h"
+#include "shared/stored_values.h"
 
 // How long a command may wait for the program's window procedure.
 #define SEND_TIMEOUT_MS 10000

@@ -12,7 +12,7 @@
 
 #include "ctl_commands.h"
 #include "ctl_report.h"
-#include "settings/stored_values.h"
+#include "shared/stored_values.h"
 
 int RunStart(int argc, char **argv)
 {

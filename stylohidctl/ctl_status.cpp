@@ -7,7 +7,7 @@
 #include "ctl_commands.h"
 #include "ctl_program.h"
 #include "ctl_report.h"
-#include "settings/stored_values.h"
+#include "shared/stored_values.h"
 #include "shared/run_command.h"
 
 enum ValueKind { KIND_MODE, KIND_ORIENTATION, KIND_NUMBER, KIND_AREA, KIND_BUTTON, KIND_RECONNECT };
@@ -90,7 +90,7 @@ static void PrintValue(HKEY key, const StatusRow &row, const char *name)
     }
     DWORD number = 0;
     DWORD numberSize = sizeof number;
-    if (type != REG_DWORD || size != sizeof number ||
+    if (!IsFourByteDword(type, size) ||
         RegQueryValueExA(key, name, NULL, NULL, (BYTE *)&number,
                          &numberSize) != ERROR_SUCCESS) {
         printf("%s: not a REG_DWORD (%s is %s, %lu bytes)\n", row.Label,

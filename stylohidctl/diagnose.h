@@ -1,7 +1,8 @@
 // stylohidctl diagnose: what a working set-up needs, checked one thing at a
 // time, each on one line of standard output that says OK or, in plain
-// words, what is wrong and what to do about it.  Reads only: it changes no
-// setting, sends the driver no request and leaves the program alone.
+// words, what is wrong and what to do about it (PrintCheck, ctl_report.h).
+// Reads only: it changes no setting, sends the driver no request and leaves
+// the program alone.
 #ifndef DIAGNOSE_H
 #define DIAGNOSE_H
 
@@ -21,17 +22,5 @@ bool CheckUiAccess();
 bool CheckSettingsKey();
 bool CheckLogonStart();
 bool CheckApplet();
-
-// For the checks: room for a line's text and for an error's text.
-#define CHECK_TEXT_MAX 1024
-#define ERROR_TEXT_MAX 256
-
-// Prints one check's line, "<label>:" then "OK, <text>" or "PROBLEM: <text>",
-// and hands ok back.
-bool PrintCheck(const char *label, bool ok, const char *format, ...)
-    __attribute__((format(printf, 3, 4)));
-
-// The system's text for an error, with its number.
-void DescribeReason(DWORD error, char *text, int size);
 
 #endif

@@ -4,7 +4,7 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "device/tablet_protocol.h"
+#include "shared/tablet_protocol.h"
 #include "shared/hid_walk.h"
 #include "ctl_commands.h"
 #include "ctl_program.h"
@@ -77,6 +77,33 @@ static bool SearchHidDevices(TabletSearch *search, DWORD *error)
     return VisitHidInterfaces(ExamineInterface, search, error);
 }
 
+// No interface with the tablet's ids: the other devices of its maker, if
+// any, are named.
+static bool PrintTabletNotFound(const char *label, const TabletSearch &search)
+{
+    char others[OTHER_DEVICES_MAX * 40] = "";
+    for (int i = 0; i < search.Others; i++) {
+        size_t used = strlen(others);
+        snprintf(others + used, sizeof others - used, "%s0x%04X",
+                 i == 0 ? "" : i + 1 == search.Others ? " and " : ", ",
+                 search.OtherProducts[i]);
+    }
+    if (search.Others > 0)
+        return PrintCheck(label, false,
+                          "not found among the HID devices. Windows sees "
+                          "another device of the tablet's maker (vendor 0x%04X, "
+                          "product %s), which is not this tablet (product "
+                          "0x%04X). Plug the tablet in, or try another USB port.",
+                          TABLET_VENDOR_ID, others, TABLET_PRODUCT_ID);
+    return PrintCheck(label, false,
+                      "not found among the HID devices (no device with vendor "
+                      "0x%04X, product 0x%04X). Plug the tablet in or try "
+                      "another USB port; if Windows still does not list it "
+                      "under Human Interface Devices in the Device Manager, "
+                      "install the tablet's own driver.",
+                      TABLET_VENDOR_ID, TABLET_PRODUCT_ID);
+}
+
 bool CheckTabletPresent()
 {
     const char *label = "Tablet";
@@ -110,27 +137,7 @@ bool CheckTabletPresent()
                           "programs that use the tablet, then unplug it and plug "
                           "it in again.", reason);
     }
-    char others[OTHER_DEVICES_MAX * 40] = "";
-    for (int i = 0; i < search.Others; i++) {
-        size_t used = strlen(others);
-        snprintf(others + used, sizeof others - used, "%s0x%04X",
-                 i == 0 ? "" : i + 1 == search.Others ? " and " : ", ",
-                 search.OtherProducts[i]);
-    }
-    if (search.Others > 0)
-        return PrintCheck(label, false,
-                          "not found among the HID devices. Windows sees "
-                          "another device of the tablet's maker (vendor 0x%04X, "
-                          "product %s), which is not this tablet (product "
-                          "0x%04X). Plug the tablet in, or try another USB port.",
-                          TABLET_VENDOR_ID, others, TABLET_PRODUCT_ID);
-    return PrintCheck(label, false,
-                      "not found among the HID devices (no device with vendor "
-                      "0x%04X, product 0x%04X). Plug the tablet in or try "
-                      "another USB port; if Windows still does not list it "
-                      "under Human Interface Devices in the Device Manager, "
-                      "install the tablet's own driver.",
-                      TABLET_VENDOR_ID, TABLET_PRODUCT_ID);
+    return PrintTabletNotFound(label, search);
 }
 
 // ---- The driver's control device -----------------------------------------

@@ -4,7 +4,7 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "settings/stored_values.h"
+#include "shared/stored_values.h"
 #include "shared/run_command.h"
 #include "ctl_commands.h"
 #include "ctl_program.h"
@@ -62,7 +62,7 @@ static bool ReconnectStored()
     DWORD type = 0, number = 0, size = sizeof number;
     bool set = RegQueryValueExA(key, VALUE_RECONNECT, NULL, &type, (BYTE *)&number,
                                 &size) == ERROR_SUCCESS &&
-               type == REG_DWORD && size == sizeof number && number != 0;
+               IsFourByteDword(type, size) && number != 0;
     RegCloseKey(key);
     return set;
 }
@@ -173,51 +173,30 @@ static bool FindVirtualStoreCopy(char *path, size_t size)
     return false;
 }
 
-bool CheckSettingsKey()
+// The stored values by what the registry gives for each: of the program's
+// type and size, missing, or another (by name, with what it is).
+struct StoredValueSurvey {
+    unsigned Stored;   // of the program's type and size
+    unsigned Missing;  // not there
+    char Wrong[CHECK_TEXT_MAX / 2];    // the others by name, with what they are
+    char Absent[CHECK_TEXT_MAX / 4];   // the missing ones by name
+};
+
+static void SurveyStoredValues(HKEY key, StoredValueSurvey *survey)
 {
-    const char *label = "Settings";
-    char reason[ERROR_TEXT_MAX];
-    StopRegistryRedirection();
-    char copy[MAX_PATH + 8];
-    if (FindVirtualStoreCopy(copy, sizeof copy))
-        return PrintCheck(label, false,
-                          "you have a copy of the settings of your own, %s, "
-                          "which Windows made for an older version of the "
-                          "program; the program and the control panel use "
-                          "HKLM\\%s and no longer see it. Check your settings "
-                          "in the control panel, then delete the copy: reg "
-                          "delete \"%s\" /f", copy, SETTINGS_KEY_PATH, copy);
-    HKEY key;
-    LONG result = RegOpenKeyExA(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH, 0,
-                                SETTINGS_READ_ACCESS, &key);
-    if (result == ERROR_FILE_NOT_FOUND)
-        return PrintCheck(label, true,
-                          "none stored yet (no key HKLM\\%s): the program starts "
-                          "with its own values and stores them when it closes.",
-                          SETTINGS_KEY_PATH);
-    if (result != ERROR_SUCCESS) {
-        DescribeReason((DWORD)result, reason, sizeof reason);
-        return PrintCheck(label, false,
-                          "the key HKLM\\%s cannot be read (%s). An administrator "
-                          "runs stylohidctl grant-settings once.",
-                          SETTINGS_KEY_PATH, reason);
-    }
-    // Values of another type or size by name with what they are, then the
-    // missing ones.
-    char wrong[CHECK_TEXT_MAX / 2] = "", absent[CHECK_TEXT_MAX / 4] = "";
-    unsigned stored = 0, missing = 0;
+    ZeroMemory(survey, sizeof *survey);
     for (unsigned i = 0; i < STORED_VALUE_COUNT; i++) {
         DWORD type = REG_NONE, number = 0, size = sizeof number;
         LONG read = RegQueryValueExA(key, StoredValues[i].Name, NULL, &type,
                                      (BYTE *)&number, &size);
         if (read == ERROR_SUCCESS && type == StoredValues[i].Type && size == sizeof number) {
-            stored++;
+            survey->Stored++;
             continue;
         }
         if (read == ERROR_FILE_NOT_FOUND) {
-            size_t used = strlen(absent);
-            snprintf(absent + used, sizeof absent - used, "%s%s",
-                     missing++ ? ", " : "", StoredValues[i].Name);
+            size_t used = strlen(survey->Absent);
+            snprintf(survey->Absent + used, sizeof survey->Absent - used, "%s%s",
+                     survey->Missing++ ? ", " : "", StoredValues[i].Name);
             continue;
         }
         char what[64];
@@ -225,38 +204,29 @@ bool CheckSettingsKey()
             DescribeType(type, size, what, sizeof what);
         else
             snprintf(what, sizeof what, "unreadable");
-        size_t used = strlen(wrong);
-        snprintf(wrong + used, sizeof wrong - used, "%s%s is %s",
+        size_t used = strlen(survey->Wrong);
+        snprintf(survey->Wrong + used, sizeof survey->Wrong - used, "%s%s is %s",
                  used ? ", " : "", StoredValues[i].Name, what);
     }
-    char problems[CHECK_TEXT_MAX / 2];
-    snprintf(problems, sizeof problems, "%s%s%s%s", wrong,
-             wrong[0] && absent[0] ? "; " : "", absent,
-             missing == 0 ? "" : missing == 1 ? " is missing" : " are missing");
-    RegCloseKey(key);
+}
 
-    // The program reads the key as it starts and sets its values as it
-    // ends: both for the user who runs this.
-    result = RegOpenKeyExA(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH, 0,
-                           SETTINGS_READ_ACCESS | SETTINGS_WRITE_ACCESS, &key);
-    if (result != ERROR_SUCCESS) {
-        DescribeReason((DWORD)result, reason, sizeof reason);
-        return PrintCheck(label, false,
-                          "the program cannot read and set the values of "
-                          "HKLM\\%s for you (%s), so your changes are not kept. "
-                          "An administrator runs stylohidctl grant-settings "
-                          "once.", SETTINGS_KEY_PATH, reason);
-    }
-    RegCloseKey(key);
-    if (stored == STORED_VALUE_COUNT)
+// The line for a key that opens as the program opens it: values of another
+// type or size by name with what they are, then the missing ones.
+static bool PrintStoredValues(const char *label, const StoredValueSurvey &survey)
+{
+    if (survey.Stored == STORED_VALUE_COUNT)
         return PrintCheck(label, true,
                           "HKLM\\%s opens as the program opens it; its %u values "
-                          "are 4-byte REG_DWORDs.", SETTINGS_KEY_PATH, stored);
-    if (missing == STORED_VALUE_COUNT)
+                          "are 4-byte REG_DWORDs.", SETTINGS_KEY_PATH, survey.Stored);
+    if (survey.Missing == STORED_VALUE_COUNT)
         return PrintCheck(label, true,
                           "HKLM\\%s opens as the program opens it; no values "
                           "are stored yet: the program starts with its own values "
                           "and stores them when it closes.", SETTINGS_KEY_PATH);
+    char problems[CHECK_TEXT_MAX / 2];
+    snprintf(problems, sizeof problems, "%s%s%s%s", survey.Wrong,
+             survey.Wrong[0] && survey.Absent[0] ? "; " : "", survey.Absent,
+             survey.Missing == 0 ? "" : survey.Missing == 1 ? " is missing" : " are missing");
     return PrintCheck(label, false,
                       "in HKLM\\%s, %s; the program takes only 4-byte "
                       "REG_DWORDs, and for any other value keeps the setting it "
@@ -265,6 +235,70 @@ bool CheckSettingsKey()
                       "--wait (it stores every value again as it ends), start "
                       "it again and check the settings in the control panel.",
                       SETTINGS_KEY_PATH, problems);
+}
+
+static bool PrintVirtualStoreCopy(const char *label, const char *copy)
+{
+    return PrintCheck(label, false,
+                      "you have a copy of the settings of your own, %s, "
+                      "which Windows made for an older version of the "
+                      "program; the program and the control panel use "
+                      "HKLM\\%s and no longer see it. Check your settings "
+                      "in the control panel, then delete the copy: reg "
+                      "delete \"%s\" /f", copy, SETTINGS_KEY_PATH, copy);
+}
+
+// The key did not open for reading: missing (fine), or refused.
+static bool PrintUnreadableKey(const char *label, LONG result)
+{
+    if (result == ERROR_FILE_NOT_FOUND)
+        return PrintCheck(label, true,
+                          "none stored yet (no key HKLM\\%s): the program starts "
+                          "with its own values and stores them when it closes.",
+                          SETTINGS_KEY_PATH);
+    char reason[ERROR_TEXT_MAX];
+    DescribeReason((DWORD)result, reason, sizeof reason);
+    return PrintCheck(label, false,
+                      "the key HKLM\\%s cannot be read (%s). An administrator "
+                      "runs stylohidctl grant-settings once.",
+                      SETTINGS_KEY_PATH, reason);
+}
+
+static bool PrintUnwritableKey(const char *label, LONG result)
+{
+    char reason[ERROR_TEXT_MAX];
+    DescribeReason((DWORD)result, reason, sizeof reason);
+    return PrintCheck(label, false,
+                      "the program cannot read and set the values of "
+                      "HKLM\\%s for you (%s), so your changes are not kept. "
+                      "An administrator runs stylohidctl grant-settings "
+                      "once.", SETTINGS_KEY_PATH, reason);
+}
+
+bool CheckSettingsKey()
+{
+    const char *label = "Settings";
+    StopRegistryRedirection();
+    char copy[MAX_PATH + 8];
+    if (FindVirtualStoreCopy(copy, sizeof copy))
+        return PrintVirtualStoreCopy(label, copy);
+    HKEY key;
+    LONG result = RegOpenKeyExA(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH, 0,
+                                SETTINGS_READ_ACCESS, &key);
+    if (result != ERROR_SUCCESS)
+        return PrintUnreadableKey(label, result);
+    StoredValueSurvey survey;
+    SurveyStoredValues(key, &survey);
+    RegCloseKey(key);
+
+    // The program reads the key as it starts and sets its values as it
+    // ends: both for the user who runs this.
+    result = RegOpenKeyExA(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH, 0,
+                           SETTINGS_READ_ACCESS | SETTINGS_WRITE_ACCESS, &key);
+    if (result != ERROR_SUCCESS)
+        return PrintUnwritableKey(label, result);
+    RegCloseKey(key);
+    return PrintStoredValues(label, survey);
 }
 
 // ---- The start at logon ----------------------------------------------------

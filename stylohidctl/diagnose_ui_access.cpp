@@ -4,8 +4,9 @@
 // certificate the machine trusts and installed in a protected folder.
 #include <windows.h>
 
-#include "settings/stored_values.h"
+#include "shared/stored_values.h"
 #include "ctl_program.h"
+#include "ctl_report.h"
 #include "diagnose.h"
 
 // Vista and later open a process for this with less access than XP needs.

@@ -1,6 +1,6 @@
 #include "starting_values.h"
 
-#include "settings/stored_values.h"
+#include "shared/stored_values.h"
 
 LONG StoreMissingStartingValues(int *added)
 {

@@ -2,6 +2,7 @@
 // WinMain sets it up, and the program's resources are linked in.
 #include <gtest/gtest.h>
 #include "app/app_state.h"
+#include "app/startup.h"
 #include "fakes/fake_os.h"
 
 int main(int argc, char **argv)

@@ -12,7 +12,7 @@
 #ifndef VTABLET_CONTROL_H
 #define VTABLET_CONTROL_H
 
-#include "device/tablet_protocol.h"
+#include "shared/tablet_protocol.h"
 
 #define VTABLET_CONTROL_PATH "\\\\.\\USBTabletTest"
 #define VTABLET_BUS_PATH     "\\\\.\\VTabletBus"

@@ -8,7 +8,7 @@
 #include "demo_drawing.h"
 #include "sketchpad.h"
 #include "vtablet_client.h"
-#include "settings/stored_values.h"
+#include "shared/stored_values.h"
 
 #include <setupapi.h>
 extern "C" {

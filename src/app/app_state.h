@@ -12,15 +12,11 @@ struct AppState {
                                          // in the stored values or found no key
     volatile LONG StartupBegun;        // the first WM_INITDIALOG has started the wait
     volatile LONG SettingsSaved;       // the settings have been written once
-    HANDLE ReaderThread;               // released by StopPacketReader or,
-                                       // when the reader ended, BeginWaiting
+    HANDLE ReaderThread;               // released by ReleaseReaderThread alone
     HANDLE StartupLock;                // held from before the look for a running
                                        // copy to the start of WM_INITDIALOG
 };
 
 extern AppState App;
-
-// Sets up the locks of every subsystem; runs once, before anything else.
-void InitProcessState();
 
 #endif

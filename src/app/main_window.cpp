@@ -3,13 +3,14 @@
 #include "app/app_state.h"
 #include "app/discovery_wait.h"
 #include "app/main_window.h"
+#include "app/reader_session.h"
 #include "app/reconnect.h"
-#include "device/packet_reader.h"
 #include "device/packet_ring.h"
 #include "input/packet_translation.h"
 #include "input/screen_mapping.h"
+#include "os/os.h"
 #include "settings/settings_store.h"
-#include "settings/stored_values.h"
+#include "shared/stored_values.h"
 #include "ui/commands.h"
 #include "ui/tray_icon.h"
 
@@ -37,87 +38,106 @@ void ShutDownProgram()
     PostQuitMessage(0);
 }
 
+// WM_TIMER: the probe for a tablet that went away, or the retry of a refused
+// icon.  A retry that fires after the icon was removed at shutdown would
+// leave an icon behind the ended program: it only stops.
+static void HandleTimer(HWND window, WPARAM timerId)
+{
+    if (timerId == RECONNECT_TIMER)
+        HandleReconnectTimer(window);
+    else if (App.ShutdownStarted)
+        OsKillTimer(window, timerId);
+    else
+        HandleTrayTimer(window, timerId);
+}
+
+// WM_INITDIALOG.  Only the window's own creation starts the program: the
+// window is found by its class name, and a WM_INITDIALOG that another
+// program sends later must not start a second wait and a second reader.
+static INT_PTR HandleInitDialog(HWND window)
+{
+    if (InterlockedExchange(&App.StartupBegun, 1))
+        return FALSE;
+    App.MainWindow = window;
+    // The window can be found now: a copy started after this one may look
+    // for it (and close it) while this one waits for the tablet.
+    ReleaseStartupLock();
+    WaitForTablet(window);
+    return TRUE;
+}
+
+// WM_TABLET_PACKET.  A packet still queued when the reader's end or the
+// shutdown let go of the pen's buttons must not press one again.
+static void HandlePostedPacket(LPARAM lParam)
+{
+    PenPacket packet;
+    if (TakePostedPacket(lParam, &packet) && !App.ShutdownStarted && !Reconnect.Waiting)
+        HandleTabletPacket(packet);
+}
+
+// WM_TABLET_RELOAD: the stored values taken up again.
+static void HandleReload()
+{
+    LoadSettings();
+    ReloadButtonSettings();
+    UpdateScreenMapping();
+}
+
+// WM_ENDSESSION.  Restart Manager (Windows Installer replacing the program's
+// file, in any session) asks the program itself to end: as on WM_CLOSE.  At
+// log-off no WM_CLOSE comes and the session's end ends the process: keep
+// what the user changed.
+static void HandleEndSession(WPARAM ending, LPARAM flags)
+{
+    if (ending && (flags & ENDSESSION_CLOSEAPP))
+        ShutDownProgram();
+    else if (ending)
+        SaveSettingsOnce();
+}
+
 INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam,
                                 LPARAM lParam)
 {
     switch (message) {
     case WM_INITDIALOG:
-        // Only the window's own creation starts the program: the window is
-        // found by its class name, and a WM_INITDIALOG that another program
-        // sends later must not start a second wait and a second reader.
-        if (InterlockedExchange(&App.StartupBegun, 1))
-            return FALSE;
-        App.MainWindow = window;
-        // The window can be found now: a copy started after this one may
-        // look for it (and close it) while this one waits for the tablet.
-        ReleaseStartupLock();
-        WaitForTablet(window);
-        return TRUE;
-
+        return HandleInitDialog(window);
     case WM_CLOSE:
         ShutDownProgram();
         return TRUE;
-
     case WM_COMMAND:
         return HandleCommand(window, LOWORD(wParam));
-
     case WM_TIMER:
-        if (wParam == RECONNECT_TIMER)
-            HandleReconnectTimer(window);
-        else
-            HandleTrayTimer(window, wParam);
+        HandleTimer(window, wParam);
         return FALSE;
-
     case WM_TABLET_CONNECTION:
         HandleReaderConnection(window, wParam, lParam);
         return FALSE;
-
     case WM_DEVICECHANGE:
         HandleDeviceChange(window, wParam, lParam);
         return FALSE;
-
     case WM_POWERBROADCAST:
         HandlePowerBroadcast(window, wParam);
         return FALSE;
-
     case WM_TRAY_NOTIFY:
         HandleTrayNotify(window, wParam, lParam);
         return FALSE;
-
-    case WM_TABLET_PACKET: {
-        // A packet still queued when the reader's end or the shutdown let go
-        // of the pen's buttons must not press one again.
-        PenPacket packet;
-        if (TakePostedPacket(lParam, &packet) && !App.ShutdownStarted &&
-            !Reconnect.Waiting)
-            HandleTabletPacket(packet);
+    case WM_TABLET_PACKET:
+        HandlePostedPacket(lParam);
         return FALSE;
-    }
-
     case WM_TABLET_RELOAD:
-        LoadSettings();
-        ReloadButtonSettings();
-        UpdateScreenMapping();
+        HandleReload();
         return FALSE;
-
     case WM_DISPLAYCHANGE:
         // A monitor added, removed or moved, or a new resolution.
         UpdateScreenMapping();
         return FALSE;
-
     case WM_ENDSESSION:
-        // Restart Manager (Windows Installer replacing the program's file,
-        // in any session) asks the program itself to end: as on WM_CLOSE.
-        // At log-off no WM_CLOSE comes and the session's end ends the
-        // process: keep what the user changed.
-        if (wParam && (lParam & ENDSESSION_CLOSEAPP))
-            ShutDownProgram();
-        else if (wParam)
-            SaveSettingsOnce();
+        HandleEndSession(wParam, lParam);
         return FALSE;
     }
     // Registered messages are numbered from 0xC000; 0 is a failed registration.
-    if (message >= 0xC000 && message == TaskbarCreatedMessage())
+    // After the shutdown removed the icon, the shell's restart brings none back.
+    if (message >= 0xC000 && message == TaskbarCreatedMessage() && !App.ShutdownStarted)
         HandleTaskbarCreated(window);
     return FALSE;
 }

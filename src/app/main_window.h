@@ -8,16 +8,10 @@
 
 #define MAIN_WINDOW_CLASS_STYLE (CS_DBLCLKS | CS_SAVEBITS | CS_BYTEALIGNWINDOW)
 
-// Private messages of the main window.
-#define WM_TRAY_NOTIFY    1124
-#define WM_TABLET_PACKET  2025
-// From the reader, lParam its generation: wParam READER_CONNECTED (posted
-// once its start is done) or READER_ENDED (sent as its last act when the
-// program is to wait for the tablet rather than end).
-#define WM_TABLET_CONNECTION 2030
-#define READER_ENDED     0
-#define READER_CONNECTED 1
-// WM_TABLET_RELOAD (2026) is in settings/stored_values.h, shared with the applet.
+// Each private message of the main window is in the header of its sender:
+// WM_TRAY_NOTIFY (1124) in ui/tray_icon.h, WM_TABLET_PACKET (2025) in
+// device/packet_ring.h, WM_TABLET_CONNECTION (2030) in app/reader_session.h,
+// WM_TABLET_RELOAD (2026), shared with the applet, in shared/stored_values.h.
 
 INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam,
                                 LPARAM lParam);

@@ -12,6 +12,7 @@
 #include <dbt.h>
 #include "app/app_state.h"
 #include "app/main_window.h"
+#include "app/reader_session.h"
 #include "device/driver_channel.h"
 #include "device/hid_probe.h"
 #include "device/packet_reader.h"
@@ -38,16 +39,11 @@ void StopWatchingTablet(HWND mainWindow)
     Reconnect.Notification = NULL;
 }
 
-LPCSTR CurrentTrayTip()
-{
-    return Reconnect.Waiting ? TRAY_TIP_NOT_CONNECTED : TRAY_TIP;
-}
-
 static void TryReconnect(HWND mainWindow)
 {
     if (!Reconnect.Waiting || App.ShutdownStarted || PacketReader.Running)
         return;
-    if (!ProbeTabletPresent())
+    if (!ProbeTabletSeenNow())
         return;
     OsKillTimer(mainWindow, RECONNECT_TIMER);
     if (!StartPacketReader())
@@ -62,10 +58,7 @@ static void BeginWaiting(HWND mainWindow)
     // No idle packet comes from a reader that ended: let go here of what the
     // pen holds (packets still queued are not handled while waiting).
     ReleasePenButtons();
-    if (App.ReaderThread) {
-        CloseHandle(App.ReaderThread);
-        App.ReaderThread = NULL;
-    }
+    ReleaseReaderThread();
     if (!Reconnect.Waiting) {
         InterlockedExchange(&Reconnect.Waiting, 1);
         if (App.SettingsLoadAttempted)
@@ -113,7 +106,7 @@ void HandleDeviceChange(HWND mainWindow, WPARAM event, LPARAM data)
     // The tablet's HID interface gone while its reader runs: a driver that
     // does not fail its requests would otherwise keep the reader waiting.
     if (event == DBT_DEVICEREMOVECOMPLETE && PacketReader.Running &&
-        ReadReconnectSetting() && !ProbeTabletPresent())
+        ReadReconnectSetting() && !ProbeTabletSeenNow())
         StopPacketReader();  // its last message starts the wait
 }
 

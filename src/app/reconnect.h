@@ -25,9 +25,6 @@ void WatchTablet(HWND mainWindow);
 // At shutdown: no more notices, no more probes.
 void StopWatchingTablet(HWND mainWindow);
 
-// The tip the icon shows now.
-LPCSTR CurrentTrayTip();
-
 // WM_TABLET_CONNECTION from the reader.
 void HandleReaderConnection(HWND mainWindow, WPARAM state, LPARAM generation);
 // WM_DEVICECHANGE.

@@ -4,9 +4,23 @@
 #include "app/app_state.h"
 #include "app/startup.h"
 #include "app/main_window.h"
+#include "device/driver_channel.h"
+#include "device/packet_reader.h"
 #include "os/os.h"
 #include "res/resource.h"
-#include "settings/stored_values.h"
+#include "settings/settings_store.h"
+#include "shared/stored_values.h"
+
+void InitProcessState()
+{
+    static bool done = false;
+    if (done)
+        return;
+    done = true;
+    InitDriverChannel();
+    InitPacketReader();
+    InitSettingsStore();
+}
 
 ATOM RegisterMainWindowClass(HINSTANCE instance)
 {

@@ -1,9 +1,13 @@
-// Start-up, the message loop and the end of the program: the main window's
-// class, WinMain's body and the program's one way of reporting an error.
+// Start-up, the message loop and the end of the program: the set-up of the
+// process state, the main window's class, WinMain's body and the program's
+// one way of reporting an error.
 #ifndef STARTUP_H
 #define STARTUP_H
 
 #include <windows.h>
+
+// Sets up the locks of every subsystem; runs once, before anything else.
+void InitProcessState();
 
 ATOM RegisterMainWindowClass(HINSTANCE instance);
 

@@ -125,14 +125,9 @@ bool SetSensitivity(DWORD sensitivity)
     return SendValueWithin(IOCTL_TABLET_SET_SENSITIVITY, sensitivity, CHANNEL_WAIT_MS);
 }
 
-DWORD MakeExtentsWord(LONG xMax, LONG yMax)
-{
-    return TABLET_EXTENTS_WORD(xMax, yMax);
-}
-
 bool SetExtents(LONG xMax, LONG yMax)
 {
-    DWORD extents = MakeExtentsWord(xMax, yMax);
+    DWORD extents = TABLET_EXTENTS_WORD(xMax, yMax);
     return SendRequest(IOCTL_TABLET_SET_EXTENTS, &extents, sizeof extents, NULL, 0);
 }
 

@@ -12,7 +12,7 @@
 #define DRIVER_CHANNEL_H
 
 #include <windows.h>
-#include "device/tablet_protocol.h"
+#include "shared/tablet_protocol.h"
 
 #define CHANNEL_WAIT_MS 1000
 
@@ -41,9 +41,7 @@ bool SetAbsoluteMode(DWORD absolute);
 bool SetOrientation(DWORD portrait);
 bool SetSensitivity(DWORD sensitivity);
 bool SendSettingsBlock(const DriverSettingsBlock *block);
+// Sends TABLET_EXTENTS_WORD(xMax, yMax).
 bool SetExtents(LONG xMax, LONG yMax);
-
-// (X max << 16) | Y max, in 32 bits.
-DWORD MakeExtentsWord(LONG xMax, LONG yMax);
 
 #endif

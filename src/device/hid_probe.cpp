@@ -10,7 +10,8 @@ TabletExtentsState TabletExtents;
 // Whether the pass under way has seen the tablet.
 static bool SeenThisPass;
 
-#define HID_TABLE_START 8
+// The pass's table holds this many interfaces at first, and doubles as needed.
+#define HID_TABLE_INITIAL_CAPACITY 8
 
 // What one pass holds for the interface it examines.
 struct HidDeviceRecord {
@@ -89,7 +90,7 @@ bool ProbeTablet()
 {
     SeenThisPass = false;
     HidDeviceTable table;
-    table.Capacity = HID_TABLE_START;
+    table.Capacity = HID_TABLE_INITIAL_CAPACITY;
     table.OutOfMemory = false;
     table.Records = (HidDeviceRecord *)calloc(table.Capacity, sizeof *table.Records);
     if (!table.Records)
@@ -99,7 +100,7 @@ bool ProbeTablet()
     return listed && !table.OutOfMemory && TabletFound != 0;
 }
 
-bool ProbeTabletPresent()
+bool ProbeTabletSeenNow()
 {
     return ProbeTablet() && SeenThisPass;
 }

@@ -3,7 +3,7 @@
 #define HID_PROBE_H
 
 #include <windows.h>
-#include "device/tablet_protocol.h"
+#include "shared/tablet_protocol.h"
 #include "shared/hid_walk.h"  // HID_ENUM_FAILURE_LIMIT: where a failing enumeration ends
 
 struct TabletExtentsState {
@@ -14,10 +14,10 @@ struct TabletExtentsState {
 extern volatile LONG TabletFound;
 extern TabletExtentsState TabletExtents;
 
-// One pass over the HID interfaces; true once the tablet has been seen, in
-// this pass or an earlier one.
+// One pass over the HID interfaces; true once the tablet has ever been
+// seen, in this pass or an earlier one.
 bool ProbeTablet();
-// The same pass, true only when the tablet is among the devices now.
-bool ProbeTabletPresent();
+// The same pass, true only when the tablet is seen now, in this pass.
+bool ProbeTabletSeenNow();
 
 #endif

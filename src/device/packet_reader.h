@@ -1,5 +1,7 @@
-// The time-critical reader thread: opens the driver channel, fetches pen
-// packets and posts them to the main window.
+// The reader thread's packet loop: it waits for the driver's signal, fetches
+// pen packets and posts them to the window it is given, until it is stopped
+// or the driver fails it.  The reader's start-up and end, and what the
+// program does about them, are the application's (app/reader_session.h).
 #ifndef PACKET_READER_H
 #define PACKET_READER_H
 
@@ -9,14 +11,12 @@
 // How long the stop (and the check after a sleep) waits for a driver request
 // of the reader to end before it gives up switching reporting on or off.
 #define STOP_CHANNEL_WAIT_MS 1000
-// The reader's initial stack commitment; the reserve stays the program's.
-#define READER_STACK_COMMIT 1024
 
 struct PacketReaderState {
     volatile LONG RunFlag;       // set when the reader's start is done
-    volatile LONG StopRequested; // StopPacketReader has run
+    volatile LONG StopRequested; // StopPacketLoop has run
     volatile LONG ReportingLeftOn; // ...and its EnableReporting(0) did not get through
-    HANDLE PacketEvent;          // published for StopPacketReader; NULL when none
+    HANDLE PacketEvent;          // published for StopPacketLoop; NULL when none
     CRITICAL_SECTION EventLock;  // orders signalling against closing the event
     volatile LONG Running;       // a reader was started and its end not yet handled
     volatile LONG Generation;    // counts the readers started
@@ -27,19 +27,30 @@ extern PacketReaderState PacketReader;
 
 void InitPacketReader();
 
-// Thread routine; returns 1 on every path.  Its last act is a message sent
-// (synchronously) to App.MainWindow: WM_TABLET_CONNECTION READER_ENDED with
-// its generation when the Reconnect setting is on, else WM_CLOSE (wParam 1).
-DWORD WINAPI PacketReaderMain(LPVOID);
+// Why the packet loop ended.
+enum PacketLoopEnd {
+    PACKET_LOOP_STOPPED,     // RunFlag was cleared
+    PACKET_LOOP_ARM_FAILED,  // the driver refused the packet event
+    PACKET_LOOP_READ_FAILED  // the driver failed a packet read
+};
 
-// UI thread: creates the reader thread at time-critical priority; the
-// handle goes to App.ReaderThread.  Only when no reader runs.
-bool StartPacketReader();
+// Reader thread: publishes the event and sets RunFlag, unless a stop came
+// while the start steps ran (then the loop is never entered).
+void PublishPacketEvent(HANDLE event);
+// Reader thread: fetches packets and posts them to window until RunFlag is
+// cleared or the driver fails a request.  While the pen is out of range an
+// idle packet goes out every IDLE_POLL_MS.
+PacketLoopEnd RunPacketLoop(HWND window, HANDLE event);
+// Reader thread: closes the published event.
+void ClosePacketEvent(HANDLE event);
+// Reader thread, before it closes the channel: switches reporting off when
+// the stop could not.
+void SwitchReportingOffAfterStop();
 
-// UI thread: reporting off, RunFlag cleared, event signalled, handle released.
-// Does not wait for the reader to end, nor longer than STOP_CHANNEL_WAIT_MS
-// for a driver request of the reader that does not come back; the reader
-// then switches reporting off itself before it closes the channel.
-void StopPacketReader();
+// UI thread: reporting off, RunFlag cleared, event signalled.  Does not wait
+// for the reader to end, nor longer than STOP_CHANNEL_WAIT_MS for a driver
+// request of the reader that does not come back; the reader then switches
+// reporting off itself before it closes the channel.
+void StopPacketLoop();
 
 #endif

@@ -4,7 +4,6 @@
 // takes a packet only if its slot held that same packet from before the copy
 // until after it.
 #include "device/packet_ring.h"
-#include "app/main_window.h"
 
 struct PacketSlot {
     volatile LONG Sequence;

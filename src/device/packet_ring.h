@@ -6,10 +6,13 @@
 #define PACKET_RING_H
 
 #include <windows.h>
-#include "device/tablet_protocol.h"
+#include "shared/tablet_protocol.h"
 
 // Packets that may be pending at the main window without one being lost.
 #define PACKET_RING_SIZE 1024
+
+// The message that carries a posted packet's number to the window.
+#define WM_TABLET_PACKET 2025
 
 // Reader thread: posts a copy of the packet to the window as
 // WM_TABLET_PACKET (wParam 0); the result is PostMessageA's.

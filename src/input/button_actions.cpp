@@ -1,7 +1,7 @@
 #include "input/button_actions.h"
 #include "input/key_tables.h"
 #include "os/os.h"
-#include "settings/stored_values.h"
+#include "shared/stored_values.h"
 
 LONG DragLatch;
 DWORD DragLatchUp;

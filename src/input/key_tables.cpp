@@ -1,5 +1,5 @@
 #include "input/key_tables.h"
-#include "settings/stored_values.h"
+#include "shared/stored_values.h"
 
 static_assert(KEY_TABLE_SIZE == ACTION_CODE_LAST + KEY_ROW_OFFSET + 1,
               "one row for every key action code");

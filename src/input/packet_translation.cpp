@@ -3,7 +3,7 @@
 #include "input/screen_mapping.h"
 #include "os/os.h"
 #include "settings/settings_store.h"
-#include "settings/stored_values.h"
+#include "shared/stored_values.h"
 
 PenButtonState ButtonState;
 

@@ -3,7 +3,7 @@
 #define PACKET_TRANSLATION_H
 
 #include <windows.h>
-#include "device/tablet_protocol.h"
+#include "shared/tablet_protocol.h"
 
 struct PenButtonState {
     LONG Button1Down;  // 1 while pen button 1 is held

@@ -6,7 +6,7 @@
 #define SCREEN_MAPPING_H
 
 #include <windows.h>
-#include "input/screen_layout.h"
+#include "shared/screen_layout.h"
 
 struct ScreenMapping {
     bool OverDesktop;        // false: the position goes out unchanged (main screen)

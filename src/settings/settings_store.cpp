@@ -6,6 +6,7 @@
 #include "device/driver_channel.h"
 #include "device/hid_probe.h"
 #include "os/os.h"
+#include "shared/screen_layout.h"
 
 TabletSettingsState TabletSettings;
 static CRITICAL_SECTION SettingsLock;
@@ -54,27 +55,12 @@ static StoredValue ReadStoredValue(HKEY key, const char *name)
     DWORD type = REG_NONE;
     DWORD number = 0;
     DWORD size = sizeof number;
-    if (OsRegQueryValueEx(key, name, &type, (BYTE *)&number, &size) ==
-            ERROR_SUCCESS &&
-        type == REG_DWORD && size == sizeof number) {
+    if (OsRegQueryValueEx(key, name, &type, (BYTE *)&number, &size) == ERROR_SUCCESS &&
+        IsFourByteDword(type, size)) {
         value.Present = true;
         value.Number = number;
     }
     return value;
-}
-
-// The Screen choice: a string that fits, or "" (the main screen).
-static void ReadScreenChoice(HKEY key, char *choice)
-{
-    char text[SCREEN_NAME_SIZE];
-    DWORD type = REG_NONE;
-    DWORD size = sizeof text - 1;
-    choice[0] = 0;
-    if (OsRegQueryValueEx(key, VALUE_SCREEN, &type, (BYTE *)text, &size) !=
-            ERROR_SUCCESS || type != REG_SZ)
-        return;
-    text[size] = 0;
-    lstrcpynA(choice, text, SCREEN_NAME_SIZE);
 }
 
 static void WriteStoredValue(HKEY key, const char *name, DWORD number)
@@ -90,10 +76,12 @@ static LONG OpenSettingsKey(HKEY *key)
                           SETTINGS_READ_ACCESS, key);
 }
 
-// The values read before the pen buttons, in the order they are read.
-#define SHARED_VALUE_COUNT STORED_BUTTON1
+// The values read before the pen buttons, in the order they are read: each
+// goes into the driver's block, and the first three into the settings
+// themselves as well.
+#define BLOCK_VALUE_COUNT STORED_BUTTON1
 
-static void StoreSharedValue(TabletSettingsState *settings, int which, DWORD number)
+static void StoreBlockValue(TabletSettingsState *settings, int which, DWORD number)
 {
     DriverSettingsBlock &block = settings->Block;
     USHORT low = (USHORT)number;
@@ -120,7 +108,7 @@ static void StoreSharedValue(TabletSettingsState *settings, int which, DWORD num
 
 // What a value that is not stored leaves in force: the setting itself, or
 // for the five values that live only in the block, its field.
-static DWORD SharedValueInForce(const TabletSettingsState *settings, int which)
+static DWORD BlockValueInForce(const TabletSettingsState *settings, int which)
 {
     const DriverSettingsBlock &block = settings->Block;
     switch (which) {
@@ -178,13 +166,13 @@ void LoadSettings(volatile LONG *loaded)
             InterlockedExchange(loaded, 1);
         return;
     }
-    StoredValue shared[SHARED_VALUE_COUNT];
-    for (int i = 0; i < SHARED_VALUE_COUNT; i++)
-        shared[i] = ReadStoredValue(key, StoredValues[i].Name);
+    StoredValue blockValues[BLOCK_VALUE_COUNT];
+    for (int i = 0; i < BLOCK_VALUE_COUNT; i++)
+        blockValues[i] = ReadStoredValue(key, StoredValues[i].Name);
     StoredValue button1 = ReadStoredValue(key, VALUE_BUTTON1);
     StoredValue button2 = ReadStoredValue(key, VALUE_BUTTON2);
     char screen[SCREEN_NAME_SIZE];
-    ReadScreenChoice(key, screen);
+    ReadScreenValue(key, screen);
 
     LockSettings();
     lstrcpynA(TabletSettings.Screen, screen, sizeof TabletSettings.Screen);
@@ -192,10 +180,10 @@ void LoadSettings(volatile LONG *loaded)
     // starting value at program start, the one in force on a reload), and
     // the block carries that setting.  It never takes the number of the
     // value read before it.
-    for (int i = 0; i < SHARED_VALUE_COUNT; i++) {
-        DWORD number = shared[i].Present ? shared[i].Number
-                                         : SharedValueInForce(&TabletSettings, i);
-        StoreSharedValue(&TabletSettings, i, number);
+    for (int i = 0; i < BLOCK_VALUE_COUNT; i++) {
+        DWORD number = blockValues[i].Present ? blockValues[i].Number
+                                              : BlockValueInForce(&TabletSettings, i);
+        StoreBlockValue(&TabletSettings, i, number);
     }
     ApplyWorkingArea(&TabletSettings.Block);
     if (button1.Present)

@@ -4,8 +4,8 @@
 #define SETTINGS_STORE_H
 
 #include <windows.h>
-#include "device/tablet_protocol.h"
-#include "settings/stored_values.h"
+#include "shared/tablet_protocol.h"
+#include "shared/stored_values.h"
 
 struct TabletSettingsState {
     LONG AbsoluteMode;    // nonzero: absolute pointer mode

@@ -1,6 +1,6 @@
 #include "shared/hid_walk.h"
 #include <stdlib.h>
-#include "device/tablet_protocol.h"
+#include "shared/tablet_protocol.h"
 
 bool ReadHidLogicalMax(PHIDP_PREPARSED_DATA preparsed, const HIDP_CAPS *caps,
                        USAGE usage, LONG *max)

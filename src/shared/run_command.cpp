@@ -1,7 +1,7 @@
 #include "shared/run_command.h"
 #include <stdio.h>
 #include <string.h>
-#include "settings/stored_values.h"
+#include "shared/stored_values.h"
 
 static bool IsBlank(char c)
 {

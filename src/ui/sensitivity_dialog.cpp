@@ -1,10 +1,9 @@
 #include "ui/sensitivity_dialog.h"
 #include <commctrl.h>
-#include "app/app_state.h"
 #include "device/driver_channel.h"
 #include "res/resource.h"
 #include "settings/settings_store.h"
-#include "settings/stored_values.h"
+#include "shared/stored_values.h"
 
 SensitivityDialogState SensitivityDialog;
 
@@ -29,7 +28,7 @@ void InitSensitivitySlider(HWND dialog, LONG position)
     SendMessageA(slider, TBM_SETRANGE, TRUE,
                  MAKELPARAM(SENSITIVITY_MIN, SENSITIVITY_MAX));
     SendMessageA(slider, TBM_SETPOS, TRUE, (LPARAM)position);
-    SendMessageA(slider, TBM_SETTICFREQ, SENSITIVITY_TICK_FREQUENCY, 0);
+    SendMessageA(slider, TBM_SETTICFREQ, SENSITIVITY_TICK_STEP, 0);
 }
 
 POINT CentredWindowOrigin(int screenWidth, int screenHeight, const RECT &window)
@@ -118,6 +117,7 @@ INT_PTR RunSensitivityDialog(HWND owner)
         SetForegroundWindow(SensitivityDialog.Window);
         return -1;
     }
-    return DialogBoxParamA(App.Instance, MAKEINTRESOURCEA(IDD_SENSITIVITY),
-                           owner, SensitivityDialogProc, 0);
+    HINSTANCE instance = (HINSTANCE)GetWindowLongPtrA(owner, GWLP_HINSTANCE);
+    return DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_SENSITIVITY), owner,
+                           SensitivityDialogProc, 0);
 }

@@ -8,9 +8,6 @@
 // Sent to the owner on every WM_HSCROLL; wParam is the dialog's handle.
 #define WM_SENSITIVITY_SCROLLED 1128
 
-// Slider ticks every 9 positions over SENSITIVITY_MIN..SENSITIVITY_MAX.
-#define SENSITIVITY_TICK_FREQUENCY 9
-
 #define SENSITIVITY_DIALOG_CAPTION "Vellum USB Tablet configuration"
 
 // One copy for the program, not one per open dialog.
@@ -35,8 +32,8 @@ POINT CentredWindowOrigin(int screenWidth, int screenHeight, const RECT &window)
 // Moves the window to the centre of the primary screen, keeping its size.
 void CentreWindowOnScreen(HWND window);
 
-// Runs the dialog modally with the owner disabled; 1 for OK, 0 for Cancel,
-// -1 when none ran.  While one is open, a second request brings it to the
+// Runs the dialog, from the owner's module, modally with the owner disabled;
+// 1 for OK, 0 for Cancel, -1 when none ran.  While one is open, a second request brings it to the
 // front instead of opening another over it.
 INT_PTR RunSensitivityDialog(HWND owner);
 

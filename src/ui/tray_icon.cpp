@@ -1,8 +1,5 @@
 #include "ui/tray_icon.h"
 #include <shellapi.h>
-#include "app/app_state.h"
-#include "app/main_window.h"
-#include "app/reconnect.h"
 #include "os/os.h"
 #include "res/resource.h"
 
@@ -12,7 +9,7 @@
 static_assert(NOTIFYICONDATAA_V1_SIZE == 88, "first NOTIFYICONDATAA layout");
 #endif
 
-TrayIconState TrayIcon;
+TrayIconState TrayIcon = {0, 0, TRAY_TIP};
 
 // The record in its first layout, naming the icon; nothing else set.
 static void PrepareTrayRecord(NOTIFYICONDATAA *data, HWND owner, UINT id)
@@ -55,6 +52,7 @@ BOOL DeleteTrayIcon(HWND owner, UINT id)
 
 BOOL ModifyTrayTip(HWND owner, UINT id, LPCSTR tip)
 {
+    lstrcpynA(TrayIcon.Tip, tip, TRAY_TIP_FIELD);
     NOTIFYICONDATAA data;
     PrepareTrayRecord(&data, owner, id);
     data.uFlags = NIF_TIP;
@@ -67,18 +65,14 @@ BOOL ShowTrayIcon(HWND window)
     TrayIcon.Wanted = 1;
     // Known, and let through, before the shell can start again.
     TaskbarCreatedMessage();
+    HINSTANCE instance = (HINSTANCE)GetWindowLongPtrA(window, GWLP_HINSTANCE);
     return AddTrayIcon(window, TRAY_ICON_ID,
-                       LoadIconA(App.Instance, MAKEINTRESOURCEA(IDI_TABLET)),
-                       CurrentTrayTip());
+                       LoadIconA(instance, MAKEINTRESOURCEA(IDI_TABLET)), TrayIcon.Tip);
 }
 
 void HandleTrayTimer(HWND window, WPARAM timerId)
 {
     OsKillTimer(window, timerId);
-    // A retry that fires after the icon was removed at shutdown would leave
-    // an icon behind the ended program.
-    if (App.ShutdownStarted)
-        return;
     ShowTrayIcon(window);
 }
 
@@ -102,8 +96,9 @@ UINT TaskbarCreatedMessage()
 
 void HandleTaskbarCreated(HWND window)
 {
-    // No icon before the tablet is found, nor after the shutdown removed it.
-    if (!TrayIcon.Wanted || App.ShutdownStarted)
+    // No icon before the tablet is found (nor, the caller sees to it, after
+    // the shutdown removed it).
+    if (!TrayIcon.Wanted)
         return;
     // A retry still due would add it twice.  A shell that still shows the
     // icon would refuse the add, and every retry after it: removed first.

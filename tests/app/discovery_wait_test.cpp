@@ -11,7 +11,7 @@
 #include "device/hid_probe.h"
 #include "fakes/fake_os.h"
 #include "res/resource.h"
-#include "settings/stored_values.h"
+#include "shared/stored_values.h"
 #include "ui/tray_icon.h"
 
 namespace {

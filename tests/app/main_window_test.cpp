@@ -5,10 +5,12 @@
 #include <windows.h>
 #include "app/app_state.h"
 #include "app/main_window.h"
+#include "app/reader_session.h"
 #include "app/reconnect.h"
 #include "device/driver_channel.h"
 #include "device/hid_probe.h"
 #include "device/packet_reader.h"
+#include "device/packet_ring.h"
 #include "fakes/fake_os.h"
 #include "input/button_actions.h"
 #include "input/packet_translation.h"
@@ -16,7 +18,7 @@
 #include "res/resource.h"
 #include "settings/settings_store.h"
 #include "settings/settings_key_guard.h"
-#include "settings/stored_values.h"
+#include "shared/stored_values.h"
 #include "ui/tray_icon.h"
 
 namespace {
@@ -347,7 +349,7 @@ TEST_F(ReconnectTest, WithoutNoticesTheTimerFindsTheTabletAndTheNewReaderStartsO
     ASSERT_EQ(4u, log.size());
     EXPECT_EQ((DWORD)IOCTL_TABLET_ENABLE, log[0].Code);
     EXPECT_EQ((DWORD)IOCTL_TABLET_SET_EXTENTS, log[1].Code);
-    EXPECT_EQ(MakeExtentsWord(100, 200), FakeRequestValue(log[1]));
+    EXPECT_EQ(TABLET_EXTENTS_WORD(100, 200), FakeRequestValue(log[1]));
     EXPECT_EQ((DWORD)IOCTL_TABLET_SET_SETTINGS, log[2].Code);
     EXPECT_EQ((DWORD)IOCTL_TABLET_SET_EVENT, log[3].Code);
 

@@ -1,7 +1,7 @@
 #include "applet_harness.h"
 #include <commctrl.h>
 #include "panel_resource.h"
-#include "settings/stored_values.h"
+#include "shared/stored_values.h"
 
 static void PutStoredValue(const char *name, DWORD type, const void *data, DWORD size)
 {

@@ -4,9 +4,9 @@
 #include <commctrl.h>
 #include <ctype.h>
 #include <string.h>
-#include "input/screen_layout.h"
+#include "shared/screen_layout.h"
 #include "panel_resource.h"
-#include "settings/stored_values.h"
+#include "shared/stored_values.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include "area_mapping.h"
 #include "panel_resource.h"
-#include "settings/stored_values.h"
+#include "shared/stored_values.h"
 
 namespace {
 

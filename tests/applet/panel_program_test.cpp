@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 #include "panel_resource.h"
-#include "settings/stored_values.h"
+#include "shared/stored_values.h"
 
 namespace {
 

@@ -133,9 +133,9 @@ TEST_F(DriverChannelTest, ReadFillsTheCallersPacketAndAShortReadKeepsTheRest)
 
 TEST_F(DriverChannelTest, ExtentsWordShiftsXAndOrsYUnmasked)
 {
-    EXPECT_EQ(0x12340567u, MakeExtentsWord(0x1234, 0x0567));
-    EXPECT_EQ(0x20010000u, MakeExtentsWord(0x2000, 0x10000));
-    EXPECT_EQ(0x56780001u, MakeExtentsWord(0x12345678, 1));  // high X bits shift out
+    EXPECT_EQ(0x12340567u, TABLET_EXTENTS_WORD(0x1234, 0x0567));
+    EXPECT_EQ(0x20010000u, TABLET_EXTENTS_WORD(0x2000, 0x10000));
+    EXPECT_EQ(0x56780001u, TABLET_EXTENTS_WORD(0x12345678, 1));  // high X bits shift out
     ASSERT_TRUE(OpenDriverChannel());
     EXPECT_TRUE(SetExtents(0x2000, 0x10000));
     std::vector<FakeDriverRequest> log = CopyFakeDriverLog();

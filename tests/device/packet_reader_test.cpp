@@ -4,6 +4,7 @@
 #include <functional>
 #include "app/app_state.h"
 #include "app/main_window.h"
+#include "app/reader_session.h"
 #include "device/driver_channel.h"
 #include "device/hid_probe.h"
 #include "device/packet_reader.h"
@@ -136,7 +137,7 @@ protected:
 
     void StartReader()
     {
-        Thread = CreateThread(NULL, 0, PacketReaderMain, NULL, 0, &ThreadId);
+        Thread = CreateThread(NULL, 0, PacketReaderMain, Window, 0, &ThreadId);
         ASSERT_TRUE(Thread != NULL);
         DuplicateHandle(GetCurrentProcess(), Thread, GetCurrentProcess(),
                         &App.ReaderThread, 0, FALSE, DUPLICATE_SAME_ACCESS);

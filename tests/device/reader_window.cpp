@@ -1,5 +1,4 @@
 #include "reader_window.h"
-#include "app/main_window.h"
 #include "device/packet_ring.h"
 
 ReaderWindowRecord ReaderWindowLog;

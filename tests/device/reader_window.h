@@ -6,7 +6,7 @@
 
 #include <windows.h>
 #include <vector>
-#include "device/tablet_protocol.h"
+#include "shared/tablet_protocol.h"
 
 struct ReaderWindowRecord {
     std::vector<PenPacket> Packets;  // taken from the ring, in order

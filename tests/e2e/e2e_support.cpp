@@ -9,7 +9,7 @@ extern "C" {
 #include <stdio.h>
 #include <string.h>
 
-#include "settings/stored_values.h"
+#include "shared/stored_values.h"
 
 std::string BuildFolder()
 {

@@ -9,7 +9,7 @@
 #include <stdlib.h>
 
 #include "e2e_support.h"
-#include "settings/stored_values.h"
+#include "shared/stored_values.h"
 
 
 static const char ErrorCaption[] = "Vellum USB Tablet Driver Error";

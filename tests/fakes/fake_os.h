@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 #include "os/os.h"
-#include "device/tablet_protocol.h"
+#include "shared/tablet_protocol.h"
 
 // ---- The driver's control device -----------------------------------------
 struct FakeDriverRequest {

@@ -152,7 +152,7 @@ table LaunchCondition | grep -q "^NOT WIX_DOWNGRADE_DETECTED"$'\t' ||
 # The Run value, named as in the header the program shares.
 header_string() {
     local s
-    s=$(sed -n "s/^#define $1[[:space:]]*\"\\(.*\\)\".*/\\1/p" "$ROOT/src/settings/stored_values.h")
+    s=$(sed -n "s/^#define $1[[:space:]]*\"\\(.*\\)\".*/\\1/p" "$ROOT/src/shared/stored_values.h")
     printf '%s' "${s//\\\\/\\}"
 }
 run_row=$(printf '2\t%s\t%s\t"[#StylohidExe]"' "$(header_string RUN_KEY_PATH)" "$(header_string RUN_VALUE_NAME)")

@@ -13,7 +13,7 @@
 #include "ctl_support.h"
 #include "e2e_support.h"
 #include "panel_resource.h"
-#include "settings/stored_values.h"
+#include "shared/stored_values.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <windows.h>
 #include <string>
 #include <vector>
-#include "settings/stored_values.h"
+#include "shared/stored_values.h"
 
 struct SavedRegistryValue {
     std::string Name;

@@ -5,7 +5,7 @@
 #include <set>
 #include <vector>
 
-#include "settings/stored_values.h"
+#include "shared/stored_values.h"
 
 static HANDLE CreateOutputFile(const std::string &path)
 {

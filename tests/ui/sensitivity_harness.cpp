@@ -8,7 +8,7 @@
 #include "fakes/fake_os.h"
 #include "res/resource.h"
 #include "settings/settings_store.h"
-#include "settings/stored_values.h"
+#include "shared/stored_values.h"
 #include "ui/sensitivity_dialog.h"
 
 DialogHarnessState DialogHarness;

@@ -5,7 +5,7 @@
 #include "device/driver_channel.h"
 #include "fakes/fake_os.h"
 #include "res/resource.h"
-#include "settings/stored_values.h"
+#include "shared/stored_values.h"
 #include "ui/sensitivity_dialog.h"
 #include "ui/sensitivity_harness.h"
 

@@ -230,12 +230,11 @@ TEST_F(TrayIconTest, TaskbarCreatedShowsTheIconAgainWithItsPresentTip)
     EXPECT_EQ(0u, CountNotify(NIM_ADD));
 
     ShowTrayIcon(Window);
-    Reconnect.Waiting = 1;
+    ModifyTrayTip(Window, TRAY_ICON_ID, TRAY_TIP_NOT_CONNECTED);
     DeleteTrayIcon(Window, TRAY_ICON_ID);  // gone with the shell
     FakeShell.RefuseNextAdds = 1;
     SendMessageA(Window, taskbarCreated, 0, 0);
     SendMessageA(Window, WM_TIMER, TRAY_RETRY_TIMER, 0);
-    Reconnect.Waiting = 0;
     ASSERT_EQ(3u, CountNotify(NIM_ADD));
     ExpectAddRecord(FakeShell.NotifyCalls.back(), NULL, TRAY_TIP_NOT_CONNECTED);
     EXPECT_TRUE(FakeShell.NotifyCalls.back().Result);

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "ctl_support.h"
-#include "input/screen_layout.h"
+#include "shared/screen_layout.h"
 #include "program_fixture.h"
 
 namespace {

@@ -1,14 +1,15 @@
 // The monitors of the desktop, numbered as every part of the system numbers
 // them: the main screen first, then the others from left to right, then top
-// to bottom.  Shared by the resident program, the applet and the command
-// tool, so that "screen 2" is the same screen everywhere.
+// to bottom, and the stored Screen choice read from the settings key.
+// Shared by the resident program, the applet and the command tool, so that
+// "screen 2" is the same screen everywhere.
 #ifndef SCREEN_LAYOUT_H
 #define SCREEN_LAYOUT_H
 
 #include <windows.h>
 #include <stdio.h>
 #include <string.h>
-#include "settings/stored_values.h"
+#include "shared/stored_values.h"
 
 #define SCREEN_COUNT_MAX 16
 
@@ -121,21 +122,11 @@ static inline int FindChosenScreen(const ScreenLayout &layout, const char *choic
     return SCREEN_TARGET_MAIN;
 }
 
-// The stored choice from the open settings key (the programs beside the
-// resident one read it so): true with choice set (SCREEN_NAME_SIZE) when
-// the value is a string that fits, else false with choice "".
-static inline bool ReadScreenValue(HKEY key, char *choice)
-{
-    DWORD type = 0, size = SCREEN_NAME_SIZE - 1;
-    choice[0] = '\0';
-    if (RegQueryValueExA(key, VALUE_SCREEN, NULL, &type, (BYTE *)choice, &size) !=
-            ERROR_SUCCESS || type != REG_SZ) {
-        choice[0] = '\0';
-        return false;
-    }
-    choice[size] = '\0';
-    return true;
-}
+// The stored choice from the open settings key, by the one rule of the
+// program, the applet and stylohidctl: true with choice set
+// (SCREEN_NAME_SIZE) when the value is a string that fits, else false with
+// choice "" (the main screen).  Read through src/os (screen_layout.cpp).
+bool ReadScreenValue(HKEY key, char *choice);
 
 // "2: 1024 x 768 at 1280,0" for screen index i (numbered from 1), with
 // " (main)" after the main screen.

@@ -36,9 +36,11 @@
 #define SCREEN_CHOICE_ALL  "all"
 #define SCREEN_NAME_SIZE   32     /* a device name's room, with its end */
 
-/* The sensitivity slider's range. */
+/* The sensitivity slider's range, with a tick every SENSITIVITY_TICK_STEP
+   positions (the program's dialog and the applet alike). */
 #define SENSITIVITY_MIN 5
 #define SENSITIVITY_MAX 50
+#define SENSITIVITY_TICK_STEP 9
 
 /* The program's settings while nothing is stored (no key, or a value missing
    at first run). */
@@ -84,6 +86,13 @@ static const StoredValueInfo StoredValues[STORED_VALUE_COUNT] = {
     {VALUE_BUTTON1, REG_DWORD, START_BUTTON1_ACTION},
     {VALUE_BUTTON2, REG_DWORD, START_BUTTON2_ACTION},
 };
+
+/* Whether a value that the registry gave with this type and size holds a
+   stored number: only a REG_DWORD of exactly four bytes does. */
+static inline bool IsFourByteDword(DWORD type, DWORD size)
+{
+    return type == REG_DWORD && size == sizeof(DWORD);
+}
 
 /* Asked by another program to take up the stored values again. */
 #define WM_TABLET_RELOAD 2026
