@@ -87,14 +87,11 @@ inline void RestoreUserKey(const std::vector<SavedUserKey> &saved)
 inline void PutUserValue(const char *profile, const char *name, DWORD type, const void *data,
                          DWORD size)
 {
-    char path[MAX_PATH];
-    if (profile[0])
-        MakeProfileKeyPath(profile, path, sizeof path);
-    else
-        lstrcpynA(path, USER_KEY_PATH, sizeof path);
+    std::string path = profile[0] ? std::string(PROFILES_KEY_PATH "\\") + profile
+                                  : std::string(USER_KEY_PATH);
     HKEY key;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, NULL, 0, KEY_ALL_ACCESS, NULL, &key,
-                        NULL) != ERROR_SUCCESS)
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, NULL, 0, KEY_ALL_ACCESS, NULL,
+                        &key, NULL) != ERROR_SUCCESS)
         return;
     RegSetValueExA(key, name, 0, type, (const BYTE *)data, size);
     RegCloseKey(key);
