@@ -65,10 +65,11 @@ void ReadProfileOverlay(StoredSettings *stored)
     HKEY key;
     if (!OpenShownProfile(&key))
         return;
-    // Every value a profile holds but the unplug choice, the machine's own.
-    for (int value = 0; value < PANEL_RECONNECT; value++) {
+    // Every value a profile holds but the unplug choice, the machine's own:
+    // the ten, which come first among the applet's values.
+    for (int value = 0; value < STORED_VALUE_COUNT; value++) {
         DWORD type = 0, number = 0, size = sizeof number;
-        if (RegQueryValueExA(key, PanelValueName(value), NULL, &type, (BYTE *)&number,
+        if (RegQueryValueExA(key, StoredValues[value].Name, NULL, &type, (BYTE *)&number,
                              &size) == ERROR_SUCCESS &&
             IsFourByteDword(type, size)) {
             stored->Present[value] = TRUE;

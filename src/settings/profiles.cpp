@@ -6,8 +6,6 @@
 #include "os/os.h"
 #include "shared/screen_layout.h"
 
-ProfileOverlayState ProfileOverlay;
-
 // The Programs list, ended by two zeros whatever was stored; one that does
 // not fit, or is not a REG_MULTI_SZ, names no program.
 static void ReadPrograms(HKEY key, char *programs)
@@ -71,61 +69,6 @@ int ChooseProfile(const ProfileChoices &choices, const char *program, int presen
             if (ProgramsNameFile(choices.Profiles[i].Programs, program))
                 return i;
     return FindProfile(choices, choices.Chosen);
-}
-
-TabletSettingsState *LockedMachineSettings()
-{
-    return ProfileOverlay.InForce[0] ? &ProfileOverlay.Machine : &TabletSettings;
-}
-
-bool ReadProfileValues(const char *name, SettingValues *values)
-{
-    ZeroMemory(values, sizeof *values);
-    char path[MAX_PATH];
-    MakeProfileKeyPath(name, path, sizeof path);
-    HKEY key;
-    if (OsRegOpenKeyEx(HKEY_CURRENT_USER, path, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
-        return false;
-    ReadSettingValues(key, values);
-    OsRegCloseKey(key);
-    return true;
-}
-
-void LayLoadedValues(const SettingValues *machine, volatile LONG *loaded,
-                     DriverSettingsBlock *block)
-{
-    // The profile's values are read outside the lock; a switch made on the
-    // UI thread meanwhile (the start-up load runs on the reader's) has them
-    // read again for the profile it put in force.
-    for (;;) {
-        LockSettings();
-        char name[PROFILE_NAME_SIZE];
-        lstrcpynA(name, ProfileOverlay.InForce, sizeof name);
-        LONG generation = ProfileOverlay.Generation;
-        UnlockSettings();
-        SettingValues profile;
-        ZeroMemory(&profile, sizeof profile);
-        if (name[0])
-            ReadProfileValues(name, &profile);
-
-        LockSettings();
-        if (generation != ProfileOverlay.Generation) {
-            UnlockSettings();
-            continue;
-        }
-        ApplySettingValues(LockedMachineSettings(), machine);
-        if (name[0]) {
-            TabletSettings = ProfileOverlay.Machine;
-            ApplySettingValues(&TabletSettings, &profile);
-        }
-        *block = TabletSettings.Block;
-        // Under the lock, so a change made on the UI thread after the values
-        // came in is never made while the flag still says they have not.
-        if (loaded)
-            InterlockedExchange(loaded, 1);
-        UnlockSettings();
-        return;
-    }
 }
 
 bool SwitchProfile(const char *name, bool again)

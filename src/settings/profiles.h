@@ -38,28 +38,6 @@ int FindProfile(const ProfileChoices &choices, const char *name);
 // none is known; NULL: its name could not be read, and `present` stays.
 int ChooseProfile(const ProfileChoices &choices, const char *program, int present);
 
-// The overlay, under the settings lock.
-struct ProfileOverlayState {
-    char InForce[PROFILE_NAME_SIZE];  // "": the machine settings; set on the UI thread
-    LONG Generation;                  // changes at each switch
-    TabletSettingsState Machine;      // the machine settings while a profile is in force
-};
-
-extern ProfileOverlayState ProfileOverlay;
-
-// The machine settings: TabletSettings itself while they are in force.
-// Under the lock.
-TabletSettingsState *LockedMachineSettings();
-
-// Reads a profile's values; false (none present) when it has no key.
-bool ReadProfileValues(const char *name, SettingValues *values);
-
-// The load's values laid into the machine settings, and the profile in force
-// over them (read afresh): the block in force is copied to *block.  `loaded`,
-// when given, is set in the same step.
-void LayLoadedValues(const SettingValues *machine, volatile LONG *loaded,
-                     DriverSettingsBlock *block);
-
 // UI thread.  Makes profile `name` ("": the machine settings) the one in
 // force: its values over the machine settings (which keep what a command
 // changed while they were in force) become the settings in force, and their

@@ -7,10 +7,11 @@
 #include "device/driver_channel.h"
 #include "device/hid_probe.h"
 #include "os/os.h"
-#include "settings/profiles.h"
+#include "shared/profiles.h"
 #include "shared/screen_layout.h"
 
 TabletSettingsState TabletSettings;
+ProfileOverlayState ProfileOverlay;
 static CRITICAL_SECTION SettingsLock;
 
 void LockSettings() { EnterCriticalSection(&SettingsLock); }
@@ -194,6 +195,64 @@ void ApplySettingValues(TabletSettingsState *settings, const SettingValues *valu
         StoreButton2(settings, values->Value[STORED_BUTTON2].Number);
     if (values->Value[SETTING_SCREEN].Present)
         lstrcpynA(settings->Screen, values->Value[SETTING_SCREEN].Text, sizeof settings->Screen);
+}
+
+TabletSettingsState *LockedMachineSettings()
+{
+    return ProfileOverlay.InForce[0] ? &ProfileOverlay.Machine : &TabletSettings;
+}
+
+bool ReadProfileValues(const char *name, SettingValues *values)
+{
+    ZeroMemory(values, sizeof *values);
+    char path[MAX_PATH];
+    MakeProfileKeyPath(name, path, sizeof path);
+    HKEY key;
+    if (OsRegOpenKeyEx(HKEY_CURRENT_USER, path, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return false;
+    ReadSettingValues(key, values);
+    OsRegCloseKey(key);
+    return true;
+}
+
+// The load's values laid into the machine settings, and the profile in force
+// over them (read afresh): the block in force is copied to *block.  `loaded`,
+// when given, is set in the same step.
+static void LayLoadedValues(const SettingValues *machine, volatile LONG *loaded,
+                            DriverSettingsBlock *block)
+{
+    // The profile's values are read outside the lock; a switch made on the
+    // UI thread meanwhile (the start-up load runs on the reader's) has them
+    // read again for the profile it put in force.
+    for (;;) {
+        LockSettings();
+        char name[PROFILE_NAME_SIZE];
+        lstrcpynA(name, ProfileOverlay.InForce, sizeof name);
+        LONG generation = ProfileOverlay.Generation;
+        UnlockSettings();
+        SettingValues profile;
+        ZeroMemory(&profile, sizeof profile);
+        if (name[0])
+            ReadProfileValues(name, &profile);
+
+        LockSettings();
+        if (generation != ProfileOverlay.Generation) {
+            UnlockSettings();
+            continue;
+        }
+        ApplySettingValues(LockedMachineSettings(), machine);
+        if (name[0]) {
+            TabletSettings = ProfileOverlay.Machine;
+            ApplySettingValues(&TabletSettings, &profile);
+        }
+        *block = TabletSettings.Block;
+        // Under the lock, so a change made on the UI thread after the values
+        // came in is never made while the flag still says they have not.
+        if (loaded)
+            InterlockedExchange(loaded, 1);
+        UnlockSettings();
+        return;
+    }
 }
 
 void LoadSettings(volatile LONG *loaded)

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 #include "shared/tablet_protocol.h"
+#include "shared/profiles.h"
 #include "shared/stored_values.h"
 
 struct TabletSettingsState {
@@ -69,5 +70,22 @@ bool ReadReconnectSetting();
 // Reads the two pen-button values again into the machine settings; a
 // missing one changes nothing.
 void ReloadButtonSettings();
+
+// A profile laid over the machine settings (settings/profiles.h chooses and
+// switches it), under the settings lock.
+struct ProfileOverlayState {
+    char InForce[PROFILE_NAME_SIZE];  // "": the machine settings; set on the UI thread
+    LONG Generation;                  // changes at each switch
+    TabletSettingsState Machine;      // the machine settings while a profile is in force
+};
+
+extern ProfileOverlayState ProfileOverlay;
+
+// The machine settings: TabletSettings itself while they are in force.
+// Under the lock.
+TabletSettingsState *LockedMachineSettings();
+
+// Reads a profile's values; false (none present) when it has no key.
+bool ReadProfileValues(const char *name, SettingValues *values);
 
 #endif

@@ -4,26 +4,11 @@
 #include <gtest/gtest.h>
 #include <cstring>
 #include <vector>
-#include "app/app_state.h"
-#include "app/main_window.h"
-#include "app/profile_switch.h"
-#include "device/driver_channel.h"
-#include "fakes/fake_os.h"
-#include "res/resource.h"
+#include "settings/profile_window_harness.h"
 #include "settings/profiles.h"
 #include "settings/profiles_key_guard.h"
 
 namespace {
-
-INT_PTR CALLBACK MainWindowWithoutWait(HWND window, UINT message, WPARAM wParam,
-                                       LPARAM lParam)
-{
-    if (message == WM_INITDIALOG) {
-        App.MainWindow = window;
-        return TRUE;
-    }
-    return MainWindowProc(window, message, wParam, lParam);
-}
 
 enum Step { TO_OFFICE, TO_OTHER_PROGRAM, PORTRAIT };
 
@@ -71,27 +56,13 @@ protected:
         PutUserDword("Office", VALUE_SENSITIVITY, 40);
         PutPrograms("Office", std::string("notepad.exe") + '\0');
 
-        ResetFakeOs();
-        ResetTabletSettings();
-        ZeroMemory(&ProfileSwitch, sizeof ProfileSwitch);
-        App.ShutdownStarted = App.SettingsSaved = App.SettingsLoadAttempted = 0;
-        RegisterMainWindowClass(App.Instance);
-        Window = CreateDialogParamA(App.Instance, MAKEINTRESOURCEA(IDD_MAIN), NULL,
-                                    MainWindowWithoutWait, 0);
+        Window = StartProfileWindow();
         ASSERT_TRUE(Window != NULL);
-        ASSERT_TRUE(OpenDriverChannel());
-        // As the reader and the start-up do it.
-        LoadSettings(&App.SettingsLoadAttempted);
-        StartProfiles(Window);
         FakeDriver.Log.clear();
     }
     void TearDown() override
     {
-        DestroyWindow(Window);
-        UnregisterClassA(MAIN_WINDOW_CLASS, App.Instance);
-        CloseDriverChannel();
-        MSG msg;
-        PeekMessageA(&msg, NULL, WM_QUIT, WM_QUIT, PM_REMOVE);
+        EndProfileWindow(Window);
         RestoreUserKey(SavedUser);
         RestoreSettingsKey(Guard);
     }

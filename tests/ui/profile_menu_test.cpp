@@ -4,27 +4,12 @@
 #include <cstring>
 #include <string>
 #include <vector>
-#include "app/app_state.h"
-#include "app/main_window.h"
-#include "app/profile_switch.h"
-#include "device/driver_channel.h"
-#include "fakes/fake_os.h"
-#include "res/resource.h"
+#include "settings/profile_window_harness.h"
 #include "settings/profiles.h"
 #include "settings/profiles_key_guard.h"
 #include "ui/tray_icon.h"
 
 namespace {
-
-INT_PTR CALLBACK MainWindowWithoutWait(HWND window, UINT message, WPARAM wParam,
-                                       LPARAM lParam)
-{
-    if (message == WM_INITDIALOG) {
-        App.MainWindow = window;
-        return TRUE;
-    }
-    return MainWindowProc(window, message, wParam, lParam);
-}
 
 struct MenuItemSeen {
     std::string Text;
@@ -104,17 +89,8 @@ protected:
         PutPrograms("Office", std::string("notepad.exe") + '\0');
         PutUserDword("R&D", VALUE_LANDSCAPE, 1);
 
-        ResetFakeOs();
-        ResetTabletSettings();
-        ZeroMemory(&ProfileSwitch, sizeof ProfileSwitch);
-        App.ShutdownStarted = 0;
-        RegisterMainWindowClass(App.Instance);
-        Window = CreateDialogParamA(App.Instance, MAKEINTRESOURCEA(IDD_MAIN), NULL,
-                                    MainWindowWithoutWait, 0);
+        Window = StartProfileWindow();
         ASSERT_TRUE(Window != NULL);
-        ASSERT_TRUE(OpenDriverChannel());
-        LoadSettings();
-        StartProfiles(Window);
         ShowTrayIcon(Window);
         FakeDriver.Log.clear();
         FakeShell.NotifyCalls.clear();
@@ -125,10 +101,7 @@ protected:
     void TearDown() override
     {
         UnhookWindowsHookEx(Menu.Hook);
-        StopProfiles(Window);
-        DestroyWindow(Window);
-        UnregisterClassA(MAIN_WINDOW_CLASS, App.Instance);
-        CloseDriverChannel();
+        EndProfileWindow(Window);
         RestoreUserKey(SavedUser);
         RestoreSettingsKey(Guard);
     }
