@@ -259,19 +259,27 @@ void LoadSettings(volatile LONG *loaded)
 {
     HKEY key;
     LONG opened = OpenSettingsKey(&key);
+    SettingValues machine;
+    ZeroMemory(&machine, sizeof machine);
     if (opened != ERROR_SUCCESS) {
         // No key: the starting values are what there is to save.  A key that
         // is there but cannot be opened was not read, and must not be
         // overwritten with values that were never loaded from it.
         if (loaded && opened == ERROR_FILE_NOT_FOUND)
             InterlockedExchange(loaded, 1);
-        return;
+        // Without a key, only a profile in force has a block to send: its
+        // values over the starting ones.
+        LockSettings();
+        bool profile = ProfileOverlay.InForce[0] != '\0';
+        UnlockSettings();
+        if (opened != ERROR_FILE_NOT_FOUND || !profile)
+            return;
+    } else {
+        ReadSettingValues(key, &machine);
+        OsRegCloseKey(key);
+        // The machine's Screen, missing, is a choice too: the main screen.
+        machine.Value[SETTING_SCREEN].Present = true;
     }
-    SettingValues machine;
-    ReadSettingValues(key, &machine);
-    OsRegCloseKey(key);
-    // The machine's Screen, missing, is a choice too: the main screen.
-    machine.Value[SETTING_SCREEN].Present = true;
 
     DriverSettingsBlock block;
     LayLoadedValues(&machine, loaded, &block);
