@@ -10,37 +10,32 @@
 #include "settings/settings_store.h"
 
 namespace {
-
 const LPARAM EXTRA = 0x7E570001;
 const unsigned B1 = 0x20, B2 = 0x40;
-const int KEEP = -1000;               // pen button 1's code stays
-const unsigned READER_ENDS = ~0u;      // the reader ends instead of a packet
+// Steps that are no packet: the reader ends; pen button 1's code becomes 1.
+const unsigned READER_ENDS = ~0u, TO_LEFT_CLICK = ~1u;
 // Absolute mode on a 4096-pixel square: 16 pen units a pixel, so a notch
 // is 256 units and a pen position a multiple of 16 goes out unchanged.
 const LONG PX = 16, NOTCH = 16 * PX;
 
-struct Step {
-    int X, Y;
-    unsigned Status;
-    int Button1 = KEEP;  // the code pen button 1 takes before this packet
-};
+struct Step { int X, Y; unsigned Status; };
 
 std::string Move(int x, int y, DWORD flags = 0xC001) { return MouseLine(flags, EXTRA, x, y); }
 std::string Wheel(int data) { return MouseLine(0x0800, EXTRA, 0, 0, (DWORD)data); }
 std::string HWheel(int data) { return MouseLine(0x1000, EXTRA, 0, 0, (DWORD)data); }
 
+// The press at 0, 0, then `count` steps of one pixel down, then the release.
 std::vector<Step> OnePixelSteps(int count, unsigned status)
 {
-    std::vector<Step> steps;
+    std::vector<Step> steps(count + 2, Step{0, count * PX, 0});
     for (int i = 0; i <= count; i++)
-        steps.push_back({0, i * PX, status});
-    steps.push_back({0, count * PX, 0});
+        steps[i] = {0, i * PX, status};
     return steps;
 }
 
 struct ScrollCase {
     const char *What;
-    LONG Absolute;
+    LONG Absolute;  // then the codes of pen buttons 2 and 1
     SHORT Button2, Button1;
     std::vector<Step> Steps;
     std::vector<std::string> Expected;
@@ -48,10 +43,9 @@ struct ScrollCase {
 
 const ScrollCase CASES[] = {
     {"absolute: notches by 16 pixels, down toward the end, right to the right", 1, 0, 64,
-     {{4096, 4096, B1}, {4096, 4096 + 15 * PX, B1}, {4096, 4096 + NOTCH, B1},
-      {4096, 4096 + 3 * NOTCH, B1}, {4096 + NOTCH, 4096 + 3 * NOTCH, B1},
-      {4096, 4096, B1}, {4096, 4096, 0}, {8192, 8192, 0}},
-     {Move(4096, 4096), Wheel(-120), Wheel(-240), HWheel(120), Wheel(360), HWheel(-120),
+     {{0, 0, B1}, {0, 15 * PX, B1}, {0, NOTCH, B1}, {0, 3 * NOTCH, B1}, {NOTCH, 3 * NOTCH, B1},
+      {0, 0, B1}, {0, 0, 0}, {8192, 8192, 0}},
+     {Move(0, 0), Wheel(-120), Wheel(-240), HWheel(120), Wheel(360), HWheel(-120),
       Move(8192, 8192)}},
     {"absolute: 40 one-pixel steps are two notches, the rest carried", 1, 0, 64,
      OnePixelSteps(40, B1), {Move(0, 0), Wheel(-120), Wheel(-120)}},
@@ -61,11 +55,11 @@ const ScrollCase CASES[] = {
      {Move(0, 0, 0x0001), Wheel(-120), HWheel(120), Wheel(240), Wheel(-32760),
       Move(3, 0, 0x0001)}},
     {"both buttons: one scroll until the last of them is let go", 1, 64, 64,
-     {{0, 0, B2}, {0, NOTCH, B1 | B2}, {0, NOTCH, B1}, {0, 2 * NOTCH, B1}, {0, 2 * NOTCH, 0},
-      {0, 0, 0}},
+     {{0, 0, B2}, {0, NOTCH, B1 | B2}, {0, NOTCH, B1}, {0, 2 * NOTCH, B1},
+      {0, 2 * NOTCH, 0}, {0, 0, 0}},
      {Move(0, 0), Wheel(-120), Wheel(-120), Move(0, 0)}},
     {"the release ends the scroll whatever the code is by then", 1, 0, 64,
-     {{0, 0, B1}, {0, NOTCH, B1, 1}, {0, NOTCH, 0}, {0, 0, 0}},
+     {{0, 0, B1}, {0, 0, TO_LEFT_CLICK}, {0, NOTCH, B1}, {0, NOTCH, 0}, {0, 0, 0}},
      {Move(0, 0), Wheel(-120), MouseLine(0x0004, EXTRA), Move(0, 0)}},
     {"a drag held beside the scroll; the reader's end lets both go", 1, 3, 64,
      {{0, 0, B2}, {0, 0, B1 | B2}, {0, NOTCH, B1 | B2}, {0, 0, READER_ENDS}, {0, 0, 0}},
@@ -90,9 +84,9 @@ TEST(PenScroll, TravelTurnsTheWheelInWholeNotchesAndThePointerStays)
         ScreenTarget = {true, 0, 0, 4096, 4096, 4096, 4096};
         UnlockSettings();
         for (const Step &step : c.Steps) {
-            if (step.Button1 != KEEP)
-                TabletSettings.Button1Action = (SHORT)step.Button1;
-            if (step.Status == READER_ENDS)
+            if (step.Status == TO_LEFT_CLICK)
+                TabletSettings.Button1Action = 1;
+            else if (step.Status == READER_ENDS)
                 ReleasePenButtons();
             else
                 HandleTabletPacket({step.X, step.Y, 0, step.Status, 0});
@@ -100,9 +94,6 @@ TEST(PenScroll, TravelTurnsTheWheelInWholeNotchesAndThePointerStays)
         EXPECT_EQ(c.Expected, RecordedLines());
         EXPECT_EQ(0, PenScroll.Holders);
     }
-    LockSettings();
-    ScreenTarget = ScreenMapping();
-    UnlockSettings();
+    ScreenTarget = ScreenMapping();  // the main screen, as the other tests expect
 }
-
 }  // namespace
