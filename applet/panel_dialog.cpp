@@ -20,8 +20,8 @@
 static void FillActionList(HWND dialog, int controlId)
 {
     HWND list = GetDlgItem(dialog, controlId);
-    for (int code = 0; code < ACTION_CODE_COUNT; code++)
-        SendMessageA(list, CB_ADDSTRING, 0, (LPARAM)ActionCodeNames[code]);
+    for (int row = 0; row < ACTION_NAME_COUNT; row++)
+        SendMessageA(list, CB_ADDSTRING, 0, (LPARAM)ActionListText(row));
 }
 
 static void InitControls(HWND dialog)
@@ -75,8 +75,11 @@ static void ShowSettings(HWND dialog, const PanelShown *shown)
     // Orientation 1 is portrait.
     CheckChoice(dialog, IDC_ORIENT_PORTRAIT, IDC_ORIENT_LANDSCAPE, shown->Orientation);
     SendDlgItemMessageA(dialog, IDC_SENSITIVITY, TBM_SETPOS, TRUE, shown->Sensitivity);
-    SendDlgItemMessageA(dialog, IDC_BUTTON1, CB_SETCURSEL, (WPARAM)shown->Button1, 0);
-    SendDlgItemMessageA(dialog, IDC_BUTTON2, CB_SETCURSEL, (WPARAM)shown->Button2, 0);
+    // A code that does nothing selects no row (-1).
+    SendDlgItemMessageA(dialog, IDC_BUTTON1, CB_SETCURSEL,
+                        (WPARAM)FindActionRow(shown->Button1), 0);
+    SendDlgItemMessageA(dialog, IDC_BUTTON2, CB_SETCURSEL,
+                        (WPARAM)FindActionRow(shown->Button2), 0);
     CheckChoice(dialog, IDC_AREA_WHOLE, IDC_AREA_PART, shown->WholeTablet);
     for (int field = 0; field < AREA_FIELD_COUNT; field++)
         SetDlgItemTextA(dialog, AreaFieldIds[field], shown->Area[field]);
@@ -87,7 +90,8 @@ static void ShowSettings(HWND dialog, const PanelShown *shown)
 static int ReadAction(HWND dialog, int controlId)
 {
     LRESULT selection = SendDlgItemMessageA(dialog, controlId, CB_GETCURSEL, 0, 0);
-    return selection >= 0 && selection < ACTION_CODE_COUNT ? (int)selection : -1;
+    return selection >= 0 && selection < ACTION_NAME_COUNT
+        ? ActionNames[selection].Code : -1;
 }
 
 static void ReadSettings(HWND dialog, PanelShown *shown)

@@ -26,7 +26,7 @@ static int ShowAction(const StoredSettings *stored, int value, int start)
     if (!stored->Present[value])
         return start;
     SHORT code = (SHORT)LOWORD(stored->Number[value]);
-    return code >= 0 && code <= ACTION_CODE_LAST ? code : -1;
+    return FindActionRow(code) >= 0 ? code : -1;
 }
 
 void ShowStoredSettings(const StoredSettings *stored, PanelShown *shown)

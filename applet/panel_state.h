@@ -51,7 +51,7 @@ struct PanelShown {
     int Sensitivity;     // slider position
     BOOL StartingSensitivity;  // stands for the program's starting value,
                                // which the slider shows at its nearest position
-    int Button1;         // action code 0..38, or -1
+    int Button1;         // an action code the lists name, or -1
     int Button2;
     int WholeTablet;     // 1 whole tablet, 0 the fields below
     char Area[AREA_FIELD_COUNT][AREA_TEXT_SIZE];

@@ -4,10 +4,14 @@
 // with the pen out of range and in range and still.  Prints one table.
 //
 //   bench.exe [seconds-per-run] [overload-rate]
+//   bench.exe --scroll [seconds-per-run] [rate]
+// The second form compares the program's CPU time per packet while pen
+// button 1 holds the scroll with plain motion: three runs of each.
 #include "bench.h"
 
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 #include <string>
 
 #include "post_counter.h"
@@ -21,6 +25,8 @@ static struct {
     unsigned ContenderUnixPid;  // for its CPU time
     double RunSeconds;
     double OverloadRate;
+    DWORD PenStatus;        // of every packet fed
+    DWORD Button1Action;    // stored for the program; 0: no settings key
 } Bench;
 
 static bool StartContender(bool program, PROCESS_INFORMATION *process)
@@ -28,6 +34,14 @@ static bool StartContender(bool program, PROCESS_INFORMATION *process)
     std::string exe, command;
     if (program) {
         RegDeleteKeyA(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH);  // starting values: absolute
+        HKEY key;
+        if (Bench.Button1Action &&
+            RegCreateKeyExA(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH, 0, NULL, 0,
+                            KEY_SET_VALUE, NULL, &key, NULL) == ERROR_SUCCESS) {
+            RegSetValueExA(key, VALUE_BUTTON1, 0, REG_DWORD,
+                           (const BYTE *)&Bench.Button1Action, sizeof(DWORD));
+            RegCloseKey(key);
+        }
         exe = Bench.BuildFolder + "stylohid.exe";
         command = "stylohid.exe";
     } else {
@@ -83,7 +97,7 @@ static RunResult RunAtRate(const PROCESS_INFORMATION &process, double rate,
             break;
         unsigned due = (unsigned)(elapsed * rate) + 1;
         if (due > sent) {
-            QueueNumberedPackets(due - sent, PEN_STATUS_IN_RANGE);
+            QueueNumberedPackets(due - sent, Bench.PenStatus);
             sent = due;
         }
         // Asleep until the next packet is due (at least tickMs): the
@@ -183,14 +197,63 @@ static bool StartRun(bool program, PROCESS_INFORMATION *process)
     return StartContender(program, process);
 }
 
+static double Median3(double *v)
+{
+    double lo = v[0] < v[1] ? v[0] : v[1], hi = v[0] < v[1] ? v[1] : v[0];
+    return v[2] < lo ? lo : v[2] > hi ? hi : v[2];
+}
+
+// Plain motion, then pen button 1 held on the scroll, taking turns three
+// times at one rate: the program's CPU time per 1000 packets read.
+static int CompareScrolling(double rate)
+{
+    const char *names[2] = {"plain motion", "scrolling"};
+    double cpu[2][3];
+    for (int i = 0; i < 3; i++) {
+        for (int scroll = 0; scroll < 2; scroll++) {
+            Bench.Button1Action = scroll ? ACTION_SCROLL : 0;
+            Bench.PenStatus = PEN_STATUS_IN_RANGE | (scroll ? PEN_STATUS_BUTTON1 : 0);
+            fprintf(stderr, "bench: stylohid, %s, at %.0f/s\n", names[scroll], rate);
+            PROCESS_INFORMATION process;
+            if (!StartRun(true, &process))
+                return 1;
+            double before = UnixProcessCpuMs(Bench.ContenderUnixPid);
+            RunResult run = RunAtRate(process, rate, 1);
+            double after = UnixProcessCpuMs(Bench.ContenderUnixPid);
+            StopContender(true, &process);
+            cpu[scroll][i] = before >= 0 && after >= 0 && run.Read
+                ? (after - before) * 1000.0 / run.Read : -1;
+        }
+    }
+    printf("Scrolling against plain motion: stylohid, %.0f packets/s, %.0f s runs\n",
+           rate, Bench.RunSeconds);
+    for (int scroll = 0; scroll < 2; scroll++)
+        printf("  %-13s CPU %.1f ms per 1000 packets (median; runs %.1f, %.1f, %.1f)\n",
+               names[scroll], Median3(cpu[scroll]), cpu[scroll][0], cpu[scroll][1],
+               cpu[scroll][2]);
+    printf("  scrolling / plain motion: %.2f\n", Median3(cpu[1]) / Median3(cpu[0]));
+    return 0;
+}
+
 int main(int argc, char **argv)
 {
+    Bench.PenStatus = PEN_STATUS_IN_RANGE;
+    bool scrolling = argc > 1 && strcmp(argv[1], "--scroll") == 0;
+    if (scrolling) {
+        argc--;
+        argv++;
+    }
     Bench.RunSeconds = argc > 1 ? atof(argv[1]) : 10;
     Bench.OverloadRate = argc > 2 ? atof(argv[2]) : 2000;
     Bench.BuildFolder = FolderOfThisProgram(2);
     Bench.YardstickStop = CreateEventA(NULL, TRUE, FALSE, STOP_EVENT_NAME);
     SetPriorityClass(GetCurrentProcess(), HIGH_PRIORITY_CLASS);
     StartMoveHook();
+    if (scrolling) {
+        int result = CompareScrolling(argc > 2 ? atof(argv[2]) : 266);
+        StopMoveHook();
+        return result;
+    }
     PreparePostCounter();
 
     // Each contender starts afresh for each run, and the two take turns, so

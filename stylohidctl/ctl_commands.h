@@ -47,6 +47,9 @@ int RunScreen(int argc, char **argv);
 // The "Screen:" line of status, from the open settings key.
 void PrintScreenChoice(HKEY key);
 
+// ctl_button.cpp
+int RunButton(int argc, char **argv);
+
 // ctl_profile.cpp
 int RunProfile(int argc, char **argv);
 // The profile lines of status, for a user who has profiles: the one in force

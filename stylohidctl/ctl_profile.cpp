@@ -62,12 +62,7 @@ static int CheckExistingProfile(const char *name, char *found)
 // The running program, told to take the profiles up again.
 static int TellProgram()
 {
-    RunningProgram program;
-    DWORD error = 0;
-    if (FindRunningProgram(&program) &&
-        !SendToProgram(program, WM_TABLET_PROFILES, 0, &error))
-        return ReportFailure(EXIT_FAILED, "could not reach stylohid", error);
-    return EXIT_DONE;
+    return TellRunningProgram(WM_TABLET_PROFILES);
 }
 
 static LONG OpenUserKey(HKEY *key)

@@ -18,6 +18,11 @@ bool FindRunningProgram(RunningProgram *program);
 bool SendToProgram(const RunningProgram &program, UINT message, WPARAM wParam,
                    DWORD *error);
 
+// Tells a running program, if one runs, to take up what was just stored
+// (WM_TABLET_RELOAD, WM_TABLET_PROFILES): EXIT_DONE, or the failure to
+// reach it reported.
+int TellRunningProgram(UINT message);
+
 // The ids of the processes that run the program's file, in every session
 // (a window is found only on this desktop); up to max of them, the count
 // returned.

@@ -71,12 +71,7 @@ int RunScreen(int argc, char **argv)
         return ReportFailure(EXIT_FAILED, "could not store the screen", (DWORD)status);
     printf("Screen: %s stored\n", choice);
     // A running program takes it up at once; one that starts later reads it.
-    RunningProgram program;
-    DWORD error = 0;
-    if (FindRunningProgram(&program) &&
-        !SendToProgram(program, WM_TABLET_RELOAD, 0, &error))
-        return ReportFailure(EXIT_FAILED, "could not reach stylohid", error);
-    return EXIT_DONE;
+    return TellRunningProgram(WM_TABLET_RELOAD);
 }
 
 void PrintScreenChoice(HKEY key)

@@ -39,6 +39,15 @@ bool SendToProgram(const RunningProgram &program, UINT message,
     return false;
 }
 
+int TellRunningProgram(UINT message)
+{
+    RunningProgram program;
+    DWORD error = 0;
+    if (FindRunningProgram(&program) && !SendToProgram(program, message, 0, &error))
+        return ReportFailure(EXIT_FAILED, "could not reach stylohid", error);
+    return EXIT_DONE;
+}
+
 static int RunSimpleCommand(int argc, char **argv, UINT message, WPARAM wParam)
 {
     if (argc != 1) {

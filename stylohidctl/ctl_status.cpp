@@ -51,10 +51,9 @@ static void DescribeNumber(ValueKind kind, DWORD number, char *text, int size)
         break;
     case KIND_BUTTON: {
         // The program takes the low 16 bits as a signed action code.
-        short code = (short)(number & 0xFFFF);
+        int row = FindActionRow((short)(number & 0xFFFF));
         snprintf(text, size, "%s (%lu)",
-                 code >= 0 && code <= ACTION_CODE_LAST ? ActionCodeNames[code]
-                                                       : "does nothing",
+                 row >= 0 ? ActionNames[row].Name : "does nothing",
                  (unsigned long)number);
         break;
     }

@@ -1,5 +1,6 @@
 #include "input/packet_translation.h"
 #include "input/button_actions.h"
+#include "input/pen_scroll.h"
 #include "input/screen_mapping.h"
 #include "os/os.h"
 #include "settings/settings_store.h"
@@ -75,34 +76,44 @@ bool IsMouseActionCode(int code)
 }
 
 // Acts on a press or release of one pen button; the code is looked up at
-// each edge, so a reload while the button is down decides the release.
-void TrackPenButton(LONG *down, bool pressed, const SHORT *action)
+// each edge, so a reload while the button is down decides the release.  A
+// button that pressed on the scroll leaves it at its release whatever its
+// code is by then.
+void TrackPenButton(LONG *down, bool pressed, const SHORT *action,
+                    LONG scrollHolder, const PenPacket &packet)
 {
     if (pressed == (*down != 0))
         return;
     *down = pressed ? 1 : 0;
     int code = ReadActionCode(action);
     if (pressed) {
-        if (IsMouseActionCode(code))
+        if (code == ACTION_SCROLL)
+            BeginPenScroll(scrollHolder, packet);
+        else if (IsMouseActionCode(code))
             PerformMouseAction(code, ACTION_PHASE_PRESS);
         else
             PerformKeyAction(code);
-    } else if (IsMouseActionCode(code)) {
-        PerformMouseAction(code, ACTION_PHASE_RELEASE);
+        return;
     }
+    LeavePenScroll(scrollHolder);
+    if (IsMouseActionCode(code))
+        PerformMouseAction(code, ACTION_PHASE_RELEASE);
 }
 
 }  // namespace
 
 void HandleTabletPacket(const PenPacket &packet)
 {
-    MovePointer(packet.x, packet.y);
+    if (PenScroll.Holders)
+        ScrollPen(packet);
+    else
+        MovePointer(packet.x, packet.y);
     TrackPenButton(&ButtonState.Button2Down,
                    (packet.status & PEN_STATUS_BUTTON2) != 0,
-                   &TabletSettings.Button2Action);
+                   &TabletSettings.Button2Action, SCROLL_HOLDER_BUTTON2, packet);
     TrackPenButton(&ButtonState.Button1Down,
                    (packet.status & PEN_STATUS_BUTTON1) != 0,
-                   &TabletSettings.Button1Action);
+                   &TabletSettings.Button1Action, SCROLL_HOLDER_BUTTON1, packet);
 }
 
 void ReleasePenButtons()

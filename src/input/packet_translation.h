@@ -13,12 +13,13 @@ struct PenButtonState {
 extern PenButtonState ButtonState;
 
 // The main window's handling of one WM_TABLET_PACKET: the pointer moves
-// first, then pen button 2's edge and pen button 1's edge are acted on.
+// first (or, while a pen button holds the scroll, the wheel turns), then pen
+// button 2's edge and pen button 1's edge are acted on.
 void HandleTabletPacket(const PenPacket &packet);
 
 // The pen's packets have ended (its reader ended, or the program does): the
-// release edges that an idle packet gives, then the mouse button that a drag
-// latch still holds.  Once: what is let go is then up.
+// release edges that an idle packet gives (a scroll under way ends with
+// them), then the mouse button that a drag latch still holds.  Once: what is let go is then up.
 void ReleasePenButtons();
 
 // The largest r with r * r <= value.

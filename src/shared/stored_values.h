@@ -138,7 +138,8 @@ static inline bool IsFourByteDword(DWORD type, DWORD size)
 #define PROGRAM_FILE_NAME "stylohid.exe"
 #define APPLET_FILE_NAME  "penpanel.cpl"
 
-/* Pen-button action codes.  Any value outside 0..ACTION_CODE_LAST does nothing. */
+/* Pen-button action codes.  Any value outside 0..ACTION_CODE_LAST that is not
+   ACTION_SCROLL does nothing. */
 enum ActionCode {
     ACTION_NONE = 0,
     ACTION_LEFT_CLICK = 1,
@@ -153,21 +154,77 @@ enum ActionCode {
     ACTION_FIRST_CHORD = 10,   /* 10..15: two-key chords */
     ACTION_LAST_CHORD = 15,
     ACTION_FIRST_KEY = 16,     /* 16..38: single keys */
-    ACTION_CODE_LAST = 38
+    ACTION_CODE_LAST = 38,     /* the last key; 39..63 are kept for more keys */
+    ACTION_SCROLL = 64         /* held, the pen's movement turns the wheel */
 };
 
 #define ACTION_CODE_COUNT (ACTION_CODE_LAST + 1)
 
-/* What each action code does, by code. */
-static const char *const ActionCodeNames[ACTION_CODE_COUNT] = {
-    "Nothing",
-    "Left click", "Left double click", "Left drag",
-    "Right click", "Right double click", "Right drag",
-    "Middle click", "Middle double click", "Middle drag",
-    "Ctrl+C", "Ctrl+X", "Ctrl+V", "Alt+F4", "Ctrl+Z", "Windows+F1",
-    "Esc", "Tab", "Backspace", "Enter", "Space", "Insert", "Delete",
-    "Home", "End", "Page Up", "Page Down",
-    "F1", "F2", "F3", "F4", "F5", "F6", "F7", "F8", "F9", "F10", "F11", "F12"
+/* The actions a pen button can be given, in the order the applet lists them.
+   Name is what status shows, and what stylohidctl's button command takes in
+   any case with "-" for a space ("left-click"); ListText, where the applet's
+   list says more. */
+typedef struct ActionNameRow {
+    SHORT Code;
+    const char *Name;
+    const char *ListText;
+} ActionNameRow;
+
+#define ACTION_NAME_COUNT (ACTION_CODE_COUNT + 1)
+
+static const ActionNameRow ActionNames[ACTION_NAME_COUNT] = {
+    {0, "Nothing", NULL},
+    {1, "Left click", NULL}, {2, "Left double click", NULL}, {3, "Left drag", NULL},
+    {4, "Right click", NULL}, {5, "Right double click", NULL}, {6, "Right drag", NULL},
+    {7, "Middle click", NULL}, {8, "Middle double click", NULL}, {9, "Middle drag", NULL},
+    {10, "Ctrl+C", NULL}, {11, "Ctrl+X", NULL}, {12, "Ctrl+V", NULL},
+    {13, "Alt+F4", NULL}, {14, "Ctrl+Z", NULL}, {15, "Windows+F1", NULL},
+    {16, "Esc", NULL}, {17, "Tab", NULL}, {18, "Backspace", NULL}, {19, "Enter", NULL},
+    {20, "Space", NULL}, {21, "Insert", NULL}, {22, "Delete", NULL},
+    {23, "Home", NULL}, {24, "End", NULL}, {25, "Page Up", NULL}, {26, "Page Down", NULL},
+    {27, "F1", NULL}, {28, "F2", NULL}, {29, "F3", NULL}, {30, "F4", NULL},
+    {31, "F5", NULL}, {32, "F6", NULL}, {33, "F7", NULL}, {34, "F8", NULL},
+    {35, "F9", NULL}, {36, "F10", NULL}, {37, "F11", NULL}, {38, "F12", NULL},
+    {ACTION_SCROLL, "Scroll", "Scroll (hold and move)"},
 };
+
+/* The row of an action code (the program's low 16 bits of a stored value,
+   signed), or -1 for a code that does nothing. */
+static inline int FindActionRow(int code)
+{
+    for (int row = 0; row < ACTION_NAME_COUNT; row++)
+        if (ActionNames[row].Code == code)
+            return row;
+    return -1;
+}
+
+static inline const char *ActionListText(int row)
+{
+    return ActionNames[row].ListText ? ActionNames[row].ListText : ActionNames[row].Name;
+}
+
+/* A name's letter as the button command compares it: "-" for a space, in
+   any case. */
+static inline char FoldActionLetter(char letter)
+{
+    if (letter == '-')
+        return ' ';
+    return letter >= 'A' && letter <= 'Z' ? (char)(letter - 'A' + 'a') : letter;
+}
+
+/* The row whose Name the word is, in any case and with "-" for a space;
+   -1 when none is. */
+static inline int FindActionNamed(const char *word)
+{
+    for (int row = 0; row < ACTION_NAME_COUNT; row++) {
+        const char *name = ActionNames[row].Name;
+        int i = 0;
+        while (name[i] && FoldActionLetter(word[i]) == FoldActionLetter(name[i]))
+            i++;
+        if (!name[i] && !word[i])
+            return row;
+    }
+    return -1;
+}
 
 #endif

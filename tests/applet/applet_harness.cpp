@@ -184,7 +184,7 @@ void ClickControl(HWND dialog, int id)
 void SelectAction(HWND dialog, int id, int code)
 {
     HWND list = GetDlgItem(dialog, id);
-    SendMessageA(list, CB_SETCURSEL, (WPARAM)code, 0);
+    SendMessageA(list, CB_SETCURSEL, (WPARAM)FindActionRow(code), 0);
     SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), (LPARAM)list);
 }
 

@@ -99,17 +99,18 @@ TEST_F(AppletTest, ActionListsNameEveryCodeInOrder)
 {
     WithDialog([&](HWND dialog) {
         for (int id : {IDC_BUTTON1, IDC_BUTTON2}) {
-            ASSERT_EQ(ACTION_CODE_COUNT,
+            ASSERT_EQ(ACTION_NAME_COUNT,
                       (int)SendDlgItemMessageA(dialog, id, CB_GETCOUNT, 0, 0));
-            for (int code = 0; code < ACTION_CODE_COUNT; code++) {
+            for (int row = 0; row < ACTION_NAME_COUNT; row++) {
                 char text[64] = "";
-                SendDlgItemMessageA(dialog, id, CB_GETLBTEXT, code, (LPARAM)text);
-                EXPECT_STREQ(ActionCodeNames[code], text) << "code " << code;
+                SendDlgItemMessageA(dialog, id, CB_GETLBTEXT, row, (LPARAM)text);
+                EXPECT_STREQ(ActionListText(row), text) << "row " << row;
             }
         }
-        EXPECT_STREQ("Left double click", ActionCodeNames[2]);
-        EXPECT_STREQ("Windows+F1", ActionCodeNames[15]);
-        EXPECT_STREQ("Esc", ActionCodeNames[16]);
+        EXPECT_STREQ("Left double click", ActionListText(FindActionRow(2)));
+        EXPECT_STREQ("Windows+F1", ActionListText(FindActionRow(15)));
+        EXPECT_STREQ("Esc", ActionListText(FindActionRow(16)));
+        EXPECT_STREQ("Scroll (hold and move)", ActionListText(FindActionRow(64)));
     });
 }
 
