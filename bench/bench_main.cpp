@@ -1,54 +1,96 @@
-// The benchmark: the real program, then the yardstick, against the same
-// virtual tablet in the same session.  For each: timed runs at fixed packet
-// rates and one above what the machine carries, then the reader's wake-ups
-// with the pen out of range and in range and still.  Prints one table.
+// The benchmark: the real program, the two-thread floor and the yardstick,
+// against the same virtual tablet in the same session.  At each paced rate,
+// with the program's starting values and with a chosen screen and Reconnect,
+// every contender runs twice, in mirrored order; then one turn above what
+// the machine carries, and the reader's wake-ups with the pen out of range
+// and in range and still.  Prints one table and, last, one line.
 //
-//   bench.exe [seconds-per-run] [overload-rate]
+//   bench.exe [packets-per-run] [overload-rate]
+//   bench.exe trace stylohid|floor|yardstick RATE PACKETS [screen]
+//
+// The second form is one run of one contender for a tracer that attaches
+// to it (scripts/bench-trace.sh): it prints the contender's Linux process
+// id, waits for a line on its input, feeds the packets, prints "fed" and
+// the run's figures, and ends the contender after one more line.
 #include "bench.h"
 
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 #include <string>
 
 #include "post_counter.h"
+#include "shared/screen_layout.h"
 #include "shared/stored_values.h"
 
-#define STOP_EVENT_NAME "StylohidBenchYardstickStop"
+#define STOP_EVENT_NAME "StylohidBenchContenderStop"
+#define OVERLOAD_SECONDS 10
+
+const char *const ContenderNames[CONTENDER_COUNT] = {"stylohid", "floor", "yardstick"};
+static const char *const ContenderExes[CONTENDER_COUNT] = {"stylohid.exe", "floor.exe",
+                                                           "yardstick.exe"};
+
+static const BenchSetting StartingValues = {"starting values", false};
+static const BenchSetting ScreenAndReconnect = {"a chosen screen, Reconnect on", true};
 
 static struct {
     std::string BuildFolder;  // holds stylohid.exe, with a trailing backslash
-    HANDLE YardstickStop;
+    HANDLE ContenderStop;     // ends the floor and the yardstick
     unsigned ContenderUnixPid;  // for its CPU time
-    double RunSeconds;
+    unsigned ServerUnixPid;     // the Wine server, for its CPU time
+    char ChosenScreen[SCREEN_NAME_SIZE];  // the main screen, by its device name
+    unsigned PacketsPerRun;
     double OverloadRate;
 } Bench;
 
-static bool StartContender(bool program, PROCESS_INFORMATION *process)
+// The program's stored settings for a turn: none (its starting values), or
+// the chosen screen and Reconnect.
+static void StoreProgramSettings(const BenchSetting &setting)
 {
-    std::string exe, command;
-    if (program) {
-        RegDeleteKeyA(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH);  // starting values: absolute
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH);
+    if (!setting.ChosenScreen)
+        return;
+    HKEY key;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH, 0, NULL, 0, KEY_SET_VALUE,
+                        NULL, &key, NULL) != ERROR_SUCCESS) {
+        fprintf(stderr, "bench: the settings key cannot be made\n");
+        return;
+    }
+    DWORD on = 1;
+    RegSetValueExA(key, VALUE_RECONNECT, 0, REG_DWORD, (const BYTE *)&on, sizeof on);
+    RegSetValueExA(key, VALUE_SCREEN, 0, REG_SZ, (const BYTE *)Bench.ChosenScreen,
+                   lstrlenA(Bench.ChosenScreen) + 1);
+    RegCloseKey(key);
+}
+
+static bool StartContender(Contender c, const BenchSetting &setting,
+                           PROCESS_INFORMATION *process)
+{
+    std::string exe, command = ContenderExes[c];
+    if (c == CONTENDER_PROGRAM) {
+        StoreProgramSettings(setting);
         exe = Bench.BuildFolder + "stylohid.exe";
-        command = "stylohid.exe";
     } else {
-        exe = Bench.BuildFolder + "bench\\yardstick.exe";
-        command = "yardstick.exe " STOP_EVENT_NAME;
-        ResetEvent(Bench.YardstickStop);
+        exe = Bench.BuildFolder + "bench\\" + ContenderExes[c];
+        command += " " STOP_EVENT_NAME;
+        if (c == CONTENDER_FLOOR && setting.ChosenScreen)
+            command += std::string(" ") + Bench.ChosenScreen;
+        ResetEvent(Bench.ContenderStop);
     }
     if (!StartMeasuredProcess(exe, command, Bench.BuildFolder, process))
         return false;
-    Bench.ContenderUnixPid = FindUnixProcess(program ? "stylohid.exe" : "yardstick.exe");
+    Bench.ContenderUnixPid = FindUnixProcess(ContenderExes[c]);
     if (!Bench.ContenderUnixPid)
         fprintf(stderr, "bench: the contender's Linux process not found: no CPU time\n");
     return true;
 }
 
-static void StopContender(bool program, PROCESS_INFORMATION *process)
+static void StopContender(Contender c, PROCESS_INFORMATION *process)
 {
-    if (program)
+    if (c == CONTENDER_PROGRAM)
         CloseProgram();
     else
-        SetEvent(Bench.YardstickStop);
+        SetEvent(Bench.ContenderStop);
     AwaitProcessEnd(process, 10000);
 }
 
@@ -62,10 +104,17 @@ static unsigned CountRequests(const std::vector<VTabletLogEntry> &log, DWORD pro
     return n;
 }
 
-// Feeds packets at rate for the run's length, tickMs apart in batches of
-// what is due, then lets the contender drain the queue.
+static double PerThousand(double before, double after, unsigned moves)
+{
+    if (before < 0 || after < 0 || !moves)
+        return -1;
+    return (after - before) / 1e6 * 1000.0 / moves;
+}
+
+// Feeds count packets at rate, tickMs apart in batches of what is due, then
+// lets the contender drain the queue.
 static RunResult RunAtRate(const PROCESS_INFORMATION &process, double rate,
-                           DWORD tickMs)
+                           unsigned count, DWORD tickMs)
 {
     RunResult run;
     ZeroMemory(&run, sizeof run);
@@ -73,15 +122,18 @@ static RunResult RunAtRate(const PROCESS_INFORMATION &process, double rate,
     unsigned first = NextPacketNumber();
     size_t firstMove = CountSeenMoves();
     unsigned firstLog = LogTotal();
-    double cpuBefore = UnixProcessCpuMs(Bench.ContenderUnixPid);
+    unsigned long long stolenBefore = 0, hostBefore = 0, stolenAfter = 0, hostAfter = 0;
+    bool host = ReadHostCpuTicks(&stolenBefore, &hostBefore);
+    double cpuBefore = UnixProcessCpuNs(Bench.ContenderUnixPid);
+    double serverBefore = UnixProcessCpuNs(Bench.ServerUnixPid);
 
     LONGLONG start = Now();
     unsigned sent = 0;
-    for (;;) {
+    while (sent < count) {
         double elapsed = TicksToMicroseconds(Now() - start) / 1e6;
-        if (elapsed >= Bench.RunSeconds)
-            break;
         unsigned due = (unsigned)(elapsed * rate) + 1;
+        if (due > count)
+            due = count;
         if (due > sent) {
             QueueNumberedPackets(due - sent, PEN_STATUS_IN_RANGE);
             sent = due;
@@ -90,7 +142,8 @@ static RunResult RunAtRate(const PROCESS_INFORMATION &process, double rate,
         // feeder's own wake-ups and requests cost the contender as little
         // as a tablet's would.
         double wait = ((double)sent / rate - elapsed) * 1000.0;
-        Sleep(wait > tickMs ? (DWORD)wait : tickMs);
+        if (sent < count)
+            Sleep(wait > tickMs ? (DWORD)wait : tickMs);
     }
     LONGLONG feedEnd = Now();
     run.Seconds = TicksToMicroseconds(feedEnd - start) / 1e6;
@@ -101,14 +154,17 @@ static RunResult RunAtRate(const PROCESS_INFORMATION &process, double rate,
         seen = CountSeenMoves();
         Sleep(300);
     } while (CountSeenMoves() != seen);
-    double cpuAfter = UnixProcessCpuMs(Bench.ContenderUnixPid);
+    double cpuAfter = UnixProcessCpuNs(Bench.ContenderUnixPid);
+    double serverAfter = UnixProcessCpuNs(Bench.ServerUnixPid);
+    host = host && ReadHostCpuTicks(&stolenAfter, &hostAfter) && hostAfter > hostBefore;
+    run.StolenPercent =
+        host ? 100.0 * (double)(stolenAfter - stolenBefore) / (double)(hostAfter - hostBefore)
+             : -1;
 
     std::vector<VTabletStamp> stamps = ReadStamps(first, NextPacketNumber());
     AnalyseRun(&run, stamps, SeenMovesFrom(firstMove), first, feedEnd);
-    if (cpuBefore >= 0 && cpuAfter >= 0 && run.Moves)
-        run.CpuMsPer1000 = (cpuAfter - cpuBefore) * 1000.0 / run.Moves;
-    else
-        run.CpuMsPer1000 = -1;
+    run.CpuMsPer1000 = PerThousand(cpuBefore, cpuAfter, run.Moves);
+    run.ServerCpuMsPer1000 = PerThousand(serverBefore, serverAfter, run.Moves);
     std::vector<VTabletLogEntry> log = ReadLogSince(firstLog);
     unsigned logged = (unsigned)log.size();
     if (logged && log.front().Sequence == firstLog && run.Read)
@@ -116,8 +172,11 @@ static RunResult RunAtRate(const PROCESS_INFORMATION &process, double rate,
             (double)CountRequests(log, process.dwProcessId, 0) / run.Read;
     else
         run.RequestsPerPacket = -1;  // the log wrapped
-    fprintf(stderr, "bench:   %.0f/s: %u queued, %u read, %u moves, p50 %.0f us\n",
-            rate, run.Queued, run.Read, run.Moves, run.P50);
+    fprintf(stderr,
+            "bench:   %.0f/s: %u queued, %u read, %u moves, p50 %.0f us, "
+            "CPU %.1f ms per 1000, stolen %.1f%%\n",
+            rate, run.Queued, run.Read, run.Moves, run.P50, run.CpuMsPer1000,
+            run.StolenPercent);
     return run;
 }
 
@@ -144,12 +203,13 @@ static void PreparePostCounter()
 }
 
 // Wake-ups of the contender's reader per second over 5 s, after one packet
-// with this status.  Every wake-up of the yardstick ends in a read (logged by
-// the driver); every wake-up of the program's reader ends in one post to its
-// window, counted by post_counter.dll in the program's UI thread.
-static double CountWakeUps(bool program, const PROCESS_INFORMATION &process,
-                           DWORD status)
+// with this status.  Every wake-up of the floor's and the yardstick's reader
+// ends in a read (logged by the driver); every wake-up of the program's
+// reader ends in one post to its window, counted by post_counter.dll in the
+// program's UI thread.
+static double CountWakeUps(Contender c, const PROCESS_INFORMATION &process, DWORD status)
 {
+    bool program = c == CONTENDER_PROGRAM;
     HHOOK hook = NULL;
     if (program) {
         if (!Posts.Counter || !Posts.Hook)
@@ -176,55 +236,148 @@ static double CountWakeUps(bool program, const PROCESS_INFORMATION &process,
     return (program ? (double)posts : (double)reads) / seconds;
 }
 
-static bool StartRun(bool program, PROCESS_INFORMATION *process)
+static bool StartRun(Contender c, const BenchSetting &setting, PROCESS_INFORMATION *process)
 {
     ResetVirtualTablet();
     ResetPacketNumbers();
-    return StartContender(program, process);
+    return StartContender(c, setting, process);
+}
+
+// One turn: the contenders in order, then, for a paced rate, again in the
+// reverse order, so that a drift of the machine's load falls on all alike.
+static bool RunTurn(Turn *turn, unsigned count, DWORD tickMs)
+{
+    const int order[2 * CONTENDER_COUNT] = {CONTENDER_PROGRAM, CONTENDER_FLOOR,
+                                            CONTENDER_YARDSTICK, CONTENDER_YARDSTICK,
+                                            CONTENDER_FLOOR, CONTENDER_PROGRAM};
+    int runs = (int)turn->RunsEach * CONTENDER_COUNT;
+    for (int i = 0; i < runs; i++) {
+        Contender c = (Contender)order[i];
+        fprintf(stderr, "bench: %s at %.0f/s, %s\n", ContenderNames[c], turn->Rate,
+                turn->Setting->Name);
+        PROCESS_INFORMATION process;
+        if (!StartRun(c, *turn->Setting, &process))
+            return false;
+        turn->Runs[c][i < CONTENDER_COUNT ? 0 : 1] =
+            RunAtRate(process, turn->Rate, count, tickMs);
+        StopContender(c, &process);
+    }
+    return true;
+}
+
+static void FindChosenScreenName()
+{
+    ScreenLayout layout;
+    ReadScreenLayout(&layout);
+    lstrcpynA(Bench.ChosenScreen, layout.Count ? layout.Screens[0].Device : SCREEN_CHOICE_ALL,
+              sizeof Bench.ChosenScreen);
+}
+
+static unsigned FindWineServer()
+{
+    unsigned pid = FindUnixProcess("wineserver64");
+    if (!pid)
+        pid = FindUnixProcess("wineserver");
+    if (!pid)
+        fprintf(stderr, "bench: the Wine server's Linux process not found: no CPU time\n");
+    return pid;
+}
+
+static int TraceOneRun(int argc, char **argv)
+{
+    int c = 0;
+    while (c < CONTENDER_COUNT && lstrcmpiA(argv[2], ContenderNames[c]) != 0)
+        c++;
+    double rate = atof(argv[3]);
+    unsigned count = (unsigned)atoi(argv[4]);
+    if (c == CONTENDER_COUNT || rate <= 0 || count == 0) {
+        fprintf(stderr, "usage: bench trace stylohid|floor|yardstick RATE PACKETS [screen]\n");
+        return 2;
+    }
+    const BenchSetting &setting =
+        argc > 5 && !lstrcmpiA(argv[5], "screen") ? ScreenAndReconnect : StartingValues;
+    PROCESS_INFORMATION process;
+    if (!StartRun((Contender)c, setting, &process))
+        return 1;
+    char line[16];
+    printf("unix-pid %u\n", Bench.ContenderUnixPid);
+    fflush(stdout);
+    fgets(line, sizeof line, stdin);
+    RunResult run = RunAtRate(process, rate, count, 1);
+    printf("fed %u packets, %u moves, %u lost, p50 %.0f us, CPU %.1f ms per 1000\n",
+           run.Queued, run.Moves, run.Queued - run.Moves, run.P50, run.CpuMsPer1000);
+    fflush(stdout);
+    fgets(line, sizeof line, stdin);
+    StopContender((Contender)c, &process);
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH);
+    return 0;
 }
 
 int main(int argc, char **argv)
 {
-    Bench.RunSeconds = argc > 1 ? atof(argv[1]) : 10;
-    Bench.OverloadRate = argc > 2 ? atof(argv[2]) : 2000;
+    bool trace = argc > 4 && !strcmp(argv[1], "trace");
+    Bench.PacketsPerRun = argc > 1 && !trace ? (unsigned)atoi(argv[1]) : 2400;
+    Bench.OverloadRate = argc > 2 && !trace ? atof(argv[2]) : 2000;
+    if (Bench.PacketsPerRun == 0 || Bench.OverloadRate <= 0) {
+        fprintf(stderr, "usage: bench [packets-per-run] [overload-rate]\n");
+        return 2;
+    }
     Bench.BuildFolder = FolderOfThisProgram(2);
-    Bench.YardstickStop = CreateEventA(NULL, TRUE, FALSE, STOP_EVENT_NAME);
+    Bench.ContenderStop = CreateEventA(NULL, TRUE, FALSE, STOP_EVENT_NAME);
+    Bench.ServerUnixPid = FindWineServer();
+    FindChosenScreenName();
     SetPriorityClass(GetCurrentProcess(), HIGH_PRIORITY_CLASS);
     StartMoveHook();
+    if (trace) {
+        int result = TraceOneRun(argc, argv);
+        StopMoveHook();
+        return result;
+    }
     PreparePostCounter();
 
-    // Each contender starts afresh for each run, and the two take turns, so
-    // that a change in the machine's load falls on both alike.
-    ContenderResult results[2];
-    results[0].Name = "stylohid";
-    results[1].Name = "yardstick";
-    for (ContenderResult &c : results)
-        c.Idle.WakesOutOfRange = c.Idle.WakesInRangeStill = -1;
-    const double rates[3] = {133, 266, Bench.OverloadRate};
-    const DWORD ticks[3] = {1, 1, 10};
-    for (int r = 0; r < 3; r++) {
-        for (int c = 0; c < 2; c++) {
-            bool program = c == 0;
-            fprintf(stderr, "bench: %s at %.0f/s\n", results[c].Name, rates[r]);
-            PROCESS_INFORMATION process;
-            if (!StartRun(program, &process))
+    unsigned long long stolenBefore = 0, hostBefore = 0, stolenAfter = 0, hostAfter = 0;
+    bool host = ReadHostCpuTicks(&stolenBefore, &hostBefore);
+    std::vector<Turn> turns;
+    const BenchSetting *settings[2] = {&StartingValues, &ScreenAndReconnect};
+    const double paced[2] = {133, 266};
+    for (const BenchSetting *setting : settings)
+        for (double rate : paced) {
+            Turn turn;
+            ZeroMemory(&turn, sizeof turn);
+            turn.Setting = setting;
+            turn.Rate = rate;
+            turn.RunsEach = 2;
+            if (!RunTurn(&turn, Bench.PacketsPerRun, 1))
                 return 1;
-            results[c].Runs.push_back(RunAtRate(process, rates[r], ticks[r]));
-            StopContender(program, &process);
+            turns.push_back(turn);
         }
-    }
-    for (int c = 0; c < 2; c++) {
-        bool program = c == 0;
-        fprintf(stderr, "bench: %s idle\n", results[c].Name);
+    Turn overload;
+    ZeroMemory(&overload, sizeof overload);
+    overload.Setting = &StartingValues;
+    overload.Rate = Bench.OverloadRate;
+    overload.Overload = true;
+    overload.RunsEach = 1;
+    if (!RunTurn(&overload, (unsigned)(Bench.OverloadRate * OVERLOAD_SECONDS), 10))
+        return 1;
+    turns.push_back(overload);
+    host = host && ReadHostCpuTicks(&stolenAfter, &hostAfter) && hostAfter > hostBefore;
+
+    IdleResult idle[CONTENDER_COUNT];
+    for (int i = 0; i < CONTENDER_COUNT; i++) {
+        Contender c = (Contender)i;
+        fprintf(stderr, "bench: %s idle\n", ContenderNames[c]);
         PROCESS_INFORMATION process;
-        if (!StartRun(program, &process))
+        if (!StartRun(c, StartingValues, &process))
             return 1;
-        results[c].Idle.WakesOutOfRange = CountWakeUps(program, process, 0);
-        results[c].Idle.WakesInRangeStill =
-            CountWakeUps(program, process, PEN_STATUS_IN_RANGE);
-        StopContender(program, &process);
+        idle[c].WakesOutOfRange = CountWakeUps(c, process, 0);
+        idle[c].WakesInRangeStill = CountWakeUps(c, process, PEN_STATUS_IN_RANGE);
+        StopContender(c, &process);
     }
     StopMoveHook();
-    PrintReport(results[0], results[1]);
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH);
+    PrintReport(turns, idle,
+                host ? 100.0 * (double)(stolenAfter - stolenBefore) /
+                           (double)(hostAfter - hostBefore)
+                     : -1);
     return 0;
 }

@@ -322,6 +322,55 @@ double UnixProcessCpuMs(unsigned unixPid)
     return (double)(fields[14] + fields[15]) * 10.0;  // clock ticks of 10 ms
 }
 
+// /proc/<pid>/task/<tid>/schedstat begins with the thread's time on a CPU
+// in nanoseconds.
+double UnixProcessCpuNs(unsigned unixPid)
+{
+    if (!unixPid)
+        return -1;
+    char tasks[64];
+    snprintf(tasks, sizeof tasks, "Z:\\proc\\%u\\task\\", unixPid);
+    WIN32_FIND_DATAA entry;
+    HANDLE find = FindFirstFileA((std::string(tasks) + "*").c_str(), &entry);
+    if (find == INVALID_HANDLE_VALUE)
+        return -1;
+    double total = 0;
+    bool any = false;
+    do {
+        if (entry.cFileName[0] == '.')
+            continue;
+        std::string line = ReadWholeFile(std::string(tasks) + entry.cFileName + "\\schedstat");
+        if (line.empty())
+            continue;  // the thread has just ended
+        total += strtod(line.c_str(), NULL);
+        any = true;
+    } while (FindNextFileA(find, &entry));
+    FindClose(find);
+    return any ? total : -1;
+}
+
+// The first line of /proc/stat: "cpu user nice system idle iowait irq
+// softirq steal ...".
+bool ReadHostCpuTicks(unsigned long long *stolen, unsigned long long *total)
+{
+    std::string stat = ReadWholeFile("Z:\\proc\\stat");
+    if (stat.compare(0, 4, "cpu ") != 0)
+        return false;
+    const char *p = stat.c_str() + 4;
+    *stolen = *total = 0;
+    for (int field = 1; field <= 8; field++) {
+        char *end;
+        unsigned long long value = strtoull(p, &end, 10);
+        if (end == p)
+            return false;
+        *total += value;
+        if (field == 8)
+            *stolen = value;
+        p = end;
+    }
+    return true;
+}
+
 typedef LONG(WINAPI *QuerySystemInformationProc)(ULONG, void *, ULONG, ULONG *);
 
 // Threads and handles of the program as the Wine server counts them.
