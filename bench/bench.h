@@ -110,6 +110,12 @@ double UnixProcessCpuMs(unsigned unixPid);
 // The same to the nanosecond, summed over its threads (the scheduler's
 // account); -1 if unknown.
 double UnixProcessCpuNs(unsigned unixPid);
+// Each thread's CPU time so far, in nanoseconds.
+struct ThreadCpu {
+    unsigned Tid;  // Linux's thread id; the process's own id for its first thread
+    double Ns;
+};
+bool ReadThreadCpu(unsigned unixPid, std::vector<ThreadCpu> *threads);
 // The host's account of this machine's CPU time: what it took away (steal)
 // and the whole, in clock ticks since boot; false if unknown.
 bool ReadHostCpuTicks(unsigned long long *stolen, unsigned long long *total);

@@ -324,29 +324,40 @@ double UnixProcessCpuMs(unsigned unixPid)
 
 // /proc/<pid>/task/<tid>/schedstat begins with the thread's time on a CPU
 // in nanoseconds.
-double UnixProcessCpuNs(unsigned unixPid)
+bool ReadThreadCpu(unsigned unixPid, std::vector<ThreadCpu> *threads)
 {
+    threads->clear();
     if (!unixPid)
-        return -1;
+        return false;
     char tasks[64];
     snprintf(tasks, sizeof tasks, "Z:\\proc\\%u\\task\\", unixPid);
     WIN32_FIND_DATAA entry;
     HANDLE find = FindFirstFileA((std::string(tasks) + "*").c_str(), &entry);
     if (find == INVALID_HANDLE_VALUE)
-        return -1;
-    double total = 0;
-    bool any = false;
+        return false;
     do {
         if (entry.cFileName[0] == '.')
             continue;
         std::string line = ReadWholeFile(std::string(tasks) + entry.cFileName + "\\schedstat");
         if (line.empty())
             continue;  // the thread has just ended
-        total += strtod(line.c_str(), NULL);
-        any = true;
+        ThreadCpu thread = {(unsigned)strtoul(entry.cFileName, NULL, 10),
+                            strtod(line.c_str(), NULL)};
+        threads->push_back(thread);
     } while (FindNextFileA(find, &entry));
     FindClose(find);
-    return any ? total : -1;
+    return !threads->empty();
+}
+
+double UnixProcessCpuNs(unsigned unixPid)
+{
+    std::vector<ThreadCpu> threads;
+    if (!ReadThreadCpu(unixPid, &threads))
+        return -1;
+    double total = 0;
+    for (const ThreadCpu &t : threads)
+        total += t.Ns;
+    return total;
 }
 
 // The first line of /proc/stat: "cpu user nice system idle iowait irq

@@ -57,7 +57,9 @@ void AnalyseRun(RunResult *run, const std::vector<VTabletStamp> &stamps,
         run->Read++;
         toRead.push_back(TicksToMicroseconds(s.ReadAt - s.QueuedAt));
         if (!movedAt[i]) {
-            run->LostAfterRead++;
+            if (run->LostAfterRead++ < 5)
+                fprintf(stderr, "bench:   packet %u read, no move seen for it\n",
+                        firstNumber + (unsigned)i);
             continue;
         }
         total.push_back(TicksToMicroseconds(movedAt[i] - s.QueuedAt));
