@@ -94,8 +94,8 @@ static bool CreateFloorWindow(HINSTANCE instance)
     wc.lpszClassName = FLOOR_WINDOW_CLASS;
     if (!RegisterClassA(&wc))
         return false;
-    // Hidden and top-level, as the program's main window.
-    Floor.Window = CreateWindowA(FLOOR_WINDOW_CLASS, "", WS_OVERLAPPED, 0, 0, 0, 0, NULL,
+    // Hidden, top-level and a pop-up, as the program's main window.
+    Floor.Window = CreateWindowA(FLOOR_WINDOW_CLASS, "", WS_POPUP, 0, 0, 0, 0, NULL,
                                  NULL, instance, NULL);
     return Floor.Window != NULL;
 }
