@@ -5,6 +5,7 @@
 #include <windowsx.h>
 #include "area_picture.h"
 #include "panel_edits.h"
+#include "panel_profiles.h"
 #include "panel_resource.h"
 #include "panel_screens.h"
 #include "panel_store.h"
@@ -153,20 +154,27 @@ static void ShowProblem(HWND dialog, const char *text, int controlId)
 
 // Writes what the user changed and has the running program take it up.
 // False, with the reason shown in the dialog, when nothing could be written.
+// A profile is written whole, every field's value, so that it holds all
+// it applies.
 static bool ApplySettings(HWND dialog)
 {
     PanelShown now;
     ReadSettings(dialog, &now);
+    PanelShown opened = Panel.Opened;
+    if (Panel.Profile[0])
+        MakeEveryFieldChanged(&now, &opened);
     PanelChanges changes;
     PanelProblem problem;
-    if (!CollectChanges(&Panel.Opened, &now, Panel.SliderMoved, &Panel.Maxima,
+    if (!CollectChanges(&opened, &now, Panel.SliderMoved, &Panel.Maxima,
                         &changes, &problem)) {
         ShowProblem(dialog, problem.Text, problem.ControlId);
         return false;
     }
     SetDlgItemTextA(dialog, IDC_PANEL_MESSAGE, "");
     char screen[SCREEN_NAME_SIZE];
-    changes.Screen = ReadScreenChange(dialog, screen) ? screen : NULL;
+    if (Panel.Profile[0])
+        ReadScreenChoice(dialog, screen);
+    changes.Screen = Panel.Profile[0] || ReadScreenChange(dialog, screen) ? screen : NULL;
     if (changes.Count == 0 && !changes.Screen)
         return true;
     LONG error;
@@ -249,15 +257,10 @@ static void StartProgram(HWND dialog)
     ShowProgramState(dialog);
 }
 
-static BOOL OpenPanel(HWND dialog)
+// The stored values of the settings chosen in the Profile list, in every
+// control; what they show now is the reference for "changed".
+static void ShowStoredValues(HWND dialog)
 {
-    InitControls(dialog);
-    LONG xMax = 0, yMax = 0;
-    Panel.Maxima.Known = Panel.Seams.ReadTabletMaxima(&xMax, &yMax);
-    Panel.Maxima.XMax = Panel.Maxima.Known ? xMax : 0;
-    Panel.Maxima.YMax = Panel.Maxima.Known ? yMax : 0;
-    ShowTabletSize(dialog);
-    SetUpAreaPicture(dialog);
     ReadStoredSettings(&Panel.Stored);
     ShowStoredSettings(&Panel.Stored, &Panel.Opened);
     Panel.StartingSensitivity = Panel.Opened.StartingSensitivity;
@@ -270,6 +273,22 @@ static BOOL OpenPanel(HWND dialog)
         ShowWholeTabletFields(dialog);
     FollowAreaFields(dialog);
     SetUpScreenChoice(dialog);
+    EnableProfileControls(dialog);
+}
+
+static BOOL OpenPanel(HWND dialog)
+{
+    InitControls(dialog);
+    // The program keeps its profile while the applet is in front.
+    SetPropA(dialog, KEEP_PROFILE_PROPERTY, (HANDLE)1);
+    LONG xMax = 0, yMax = 0;
+    Panel.Maxima.Known = Panel.Seams.ReadTabletMaxima(&xMax, &yMax);
+    Panel.Maxima.XMax = Panel.Maxima.Known ? xMax : 0;
+    Panel.Maxima.YMax = Panel.Maxima.Known ? yMax : 0;
+    ShowTabletSize(dialog);
+    SetUpAreaPicture(dialog);
+    SetUpProfileList(dialog, "");
+    ShowStoredValues(dialog);
     Panel.ProgramShown = -1;
     ShowProgramState(dialog);
     SetTimer(dialog, PROGRAM_TIMER_ID, PROGRAM_POLL_MS, NULL);
@@ -329,6 +348,38 @@ static void HandleOk(HWND dialog)
         EndDialog(dialog, IDOK);
 }
 
+static void ShowChosenProfile(HWND dialog)
+{
+    TakeChosenProfile(dialog);
+    SetDlgItemTextA(dialog, IDC_PANEL_MESSAGE, "");
+    ShowStoredValues(dialog);
+}
+
+// A new profile of the fields as shown, written whole, then shown.
+static void MakeNewProfile(HWND dialog)
+{
+    char name[PROFILE_NAME_SIZE];
+    if (!AskProfileName(dialog, name))
+        return;
+    char shown[PROFILE_NAME_SIZE];
+    lstrcpynA(shown, Panel.Profile, sizeof shown);
+    lstrcpynA(Panel.Profile, name, sizeof Panel.Profile);
+    if (!ApplySettings(dialog)) {
+        lstrcpynA(Panel.Profile, shown, sizeof Panel.Profile);
+        return;
+    }
+    SetUpProfileList(dialog, name);
+    ShowStoredValues(dialog);
+}
+
+static void DeleteProfile(HWND dialog)
+{
+    if (!DeleteShownProfile(dialog))
+        return;
+    SetUpProfileList(dialog, "");
+    ShowStoredValues(dialog);
+}
+
 // WM_COMMAND: one handler per control, each for the notification it acts on.
 static BOOL HandlePanelCommand(HWND dialog, WORD id, WORD code)
 {
@@ -366,6 +417,19 @@ static BOOL HandlePanelCommand(HWND dialog, WORD id, WORD code)
     case IDC_START_PROGRAM:
         StartProgram(dialog);
         return TRUE;
+    case IDC_PROFILE:
+        if (code == CBN_SELCHANGE)
+            ShowChosenProfile(dialog);
+        return TRUE;
+    case IDC_PROFILE_NEW:
+        MakeNewProfile(dialog);
+        return TRUE;
+    case IDC_PROFILE_DELETE:
+        DeleteProfile(dialog);
+        return TRUE;
+    case IDC_PROFILE_PROGRAMS:
+        EditProfilePrograms(dialog);
+        return TRUE;
     case IDC_APPLY:
         ApplySettings(dialog);
         return TRUE;
@@ -402,6 +466,9 @@ static INT_PTR CALLBACK PanelDialogProc(HWND dialog, UINT message, WPARAM wParam
         return HandlePanelTimer(dialog, wParam);
     case WM_COMMAND:
         return HandlePanelCommand(dialog, LOWORD(wParam), HIWORD(wParam));
+    case WM_DESTROY:
+        RemovePropA(dialog, KEEP_PROFILE_PROPERTY);
+        return FALSE;
     }
     return FALSE;
 }

@@ -36,6 +36,22 @@
 #define IDC_SCREEN_PICTURE    124
 #define IDC_MATCH_SCREEN      125
 #define IDC_RECONNECT         126
+#define IDC_PROFILE           127
+#define IDC_PROFILE_NEW       128
+#define IDC_PROFILE_DELETE    129
+#define IDC_PROFILE_PROGRAMS  130
+
+/* The profile's name (New...), its programs, and a window to take one from. */
+#define IDD_PROFILE_NAME      101
+#define IDD_PROFILE_PROGRAMS  102
+#define IDD_PICK_WINDOW       103
+#define IDC_PROFILE_NAME      140
+#define IDC_PROFILE_NAME_MESSAGE 141
+#define IDC_PROGRAMS_INTRO    142
+#define IDC_PROGRAMS_LIST     143
+#define IDC_PROGRAMS_ADD      144
+#define IDC_PROGRAMS_MESSAGE  145
+#define IDC_WINDOW_LIST       146
 
 /* The dialog's caption, by which it can be found. */
 #define PANEL_CAPTION         "USB Tablet"

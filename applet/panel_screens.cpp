@@ -2,6 +2,7 @@
 #include <stdio.h>
 #include "area_picture.h"
 #include "panel_resource.h"
+#include "panel_profiles.h"
 #include "panel_state.h"
 
 // The list: "Main screen", "All screens", each screen, and last, when the
@@ -34,6 +35,7 @@ static void ReadStoredScreen()
         return;
     ReadScreenValue(key, Panel.StoredScreen);
     RegCloseKey(key);
+    ReadProfileScreen(Panel.StoredScreen);
 }
 
 void SetUpScreenChoice(HWND dialog)
@@ -41,6 +43,7 @@ void SetUpScreenChoice(HWND dialog)
     ReadScreenLayout(&Panel.Screens);
     ReadStoredScreen();
     HWND list = GetDlgItem(dialog, IDC_SCREEN);
+    SendMessageA(list, CB_RESETCONTENT, 0, 0);
     SendMessageA(list, CB_ADDSTRING, 0, (LPARAM)"Main screen");
     SendMessageA(list, CB_ADDSTRING, 0, (LPARAM)"All screens");
     for (int i = 0; i < Panel.Screens.Count; i++) {
@@ -110,16 +113,21 @@ void ChooseMainScreen(HWND dialog)
 
 bool ReadScreenChange(HWND dialog, char *choice)
 {
-    int item = ChosenItem(dialog);
-    if (item == Panel.OpenedScreen)
+    if (ChosenItem(dialog) == Panel.OpenedScreen)
         return false;
+    ReadScreenChoice(dialog, choice);
+    return true;
+}
+
+void ReadScreenChoice(HWND dialog, char *choice)
+{
+    int item = ChosenItem(dialog);
     int target = TargetOfItem(item);
     const char *text = target >= 0 ? Panel.Screens.Screens[target].Device
                      : item == LIST_ALL ? SCREEN_CHOICE_ALL
                      : item == LIST_MAIN ? SCREEN_CHOICE_MAIN
                      : Panel.StoredScreen;  // the screen not connected
     lstrcpynA(choice, text, SCREEN_NAME_SIZE);
-    return true;
 }
 
 void NoteScreenApplied(HWND dialog)

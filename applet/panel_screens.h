@@ -7,7 +7,8 @@
 #include <windows.h>
 #include "shared/stored_values.h"
 
-// Reads the monitors and the stored choice and fills the list.
+// Reads the monitors and the stored choice (the shown profile's, when it has
+// one) and fills the list.
 void SetUpScreenChoice(HWND dialog);
 
 // The size line and the picture follow the list and the orientation.
@@ -19,6 +20,8 @@ void ChooseMainScreen(HWND dialog);
 // The value to write when the choice differs from the one opened or last
 // applied (into choice, SCREEN_NAME_SIZE); false when it does not.
 bool ReadScreenChange(HWND dialog, char *choice);
+// The value of the choice shown, changed or not.
+void ReadScreenChoice(HWND dialog, char *choice);
 // The choice shown is now the stored one.
 void NoteScreenApplied(HWND dialog);
 

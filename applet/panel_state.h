@@ -7,6 +7,7 @@
 #include "area_mapping.h"
 #include "shared/screen_layout.h"
 #include "panel_seams.h"
+#include "shared/profiles.h"
 #include "shared/stored_values.h"
 
 // The stored values, in this order throughout the applet: the ten of the
@@ -86,6 +87,10 @@ struct PanelStateRecord {
     ScreenLayout Screens;
     char StoredScreen[SCREEN_NAME_SIZE];  // the Screen value; "" when missing
     int OpenedScreen;      // the list's choice at opening or the last Apply
+
+    // The settings shown and written: "" the machine's, else the user's
+    // profile of this name (panel_profiles.cpp).
+    char Profile[PROFILE_NAME_SIZE];
 };
 
 extern PanelStateRecord Panel;

@@ -1,4 +1,5 @@
 #include "panel_store.h"
+#include "panel_profiles.h"
 #include "shared/stored_values.h"
 #include "program_start.h"
 #include "tablet_maxima.h"
@@ -53,6 +54,9 @@ void ReadStoredSettings(StoredSettings *stored)
         }
     }
     RegCloseKey(key);
+    // A profile shown: its values over the machine's, which it takes where
+    // it has none.
+    ReadProfileOverlay(stored);
 }
 
 // A value as it stood before this write, so that it can be put back.
@@ -86,7 +90,7 @@ static void RestoreValue(HKEY key, const char *name, const OldValue *old)
 bool WriteStoredChanges(const PanelChanges *changes, LONG *error)
 {
     HKEY key;
-    *error = Panel.Seams.OpenKeyForWrite(&key);
+    *error = Panel.Profile[0] ? OpenProfileKeyForWrite(&key) : Panel.Seams.OpenKeyForWrite(&key);
     if (*error != ERROR_SUCCESS)
         return false;
     OldValue old[PANEL_VALUE_COUNT];
@@ -116,6 +120,10 @@ bool WriteStoredChanges(const PanelChanges *changes, LONG *error)
 
 void NotifyRunningProgram()
 {
+    if (Panel.Profile[0]) {
+        NotifyProgramOfProfiles();
+        return;
+    }
     HWND program = FindWindowA(MAIN_WINDOW_CLASS, NULL);
     if (!program)
         return;

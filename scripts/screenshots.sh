@@ -7,6 +7,8 @@
 #   docs/sensitivity.png  the sensitivity dialog
 #   docs/applet.png       the settings applet, opened by a double-click of the
 #                         pen on the notification icon
+#   docs/profile-menu.png the icon's menu with two profiles, opened by a
+#                         right click of the pen on the icon
 #   docs/no-tablet.png    the message shown when no tablet is found (after the
 #                         program's four-minute wait for it)
 # Takes about six minutes; needs no hand.
@@ -118,6 +120,33 @@ fi
 read -r x y w h _ <<<"$where"
 screen_png "$x" "$y" "$w" "$h" "$docs/applet.png"
 ctl window "$APPLET_CAPTION" close >/dev/null
+
+# The icon's menu with two profiles, one chosen, as a user opens it: a right
+# click on the icon, here pen button 2 set to a right click (4).
+tool() { "$WINE" "$BUILD_DIR/stylohidctl.exe" "$@" </dev/null >>"$DEMO_LOG" 2>&1; }
+"$WINE" reg add 'HKLM\Software\VELLUM\Tablet\CurrentVersion\Settings' /v Button2 \
+    /t REG_DWORD /d 4 /f </dev/null >/dev/null 2>&1
+ctl reload >/dev/null
+tool profile save Drawing
+tool profile save Office
+tool profile programs Office notepad.exe
+tool profile use Drawing
+icon_screen_x=$((tray_x + icon_x + icon_w / 2)) icon_screen_y=$((tray_y + icon_y + icon_h / 2))
+ctl packet "$(pen_units "$icon_screen_x" "$SCREEN_WIDTH")" \
+           "$(pen_units "$icon_screen_y" "$SCREEN_HEIGHT")" 0x80 >/dev/null
+ctl button 2 >/dev/null
+sleep 2   # drawn completely
+# The menu opens at the pointer: the picture holds it and the icon.
+menu="$(xwd -root -silent | convert xwd:- -crop "260x180+${icon_screen_x}+${icon_screen_y}" \
+        +repage -format '%w %h %X %Y' -trim info:)"
+read -r menu_w menu_h _ _ <<<"${menu//+/}"
+screen_png $((tray_x + icon_x - 4)) $((tray_y + icon_y - 4)) \
+    $((icon_screen_x - tray_x - icon_x + menu_w + 8)) \
+    $((icon_screen_y - tray_y - icon_y + menu_h + 8)) "$docs/profile-menu.png"
+ctl packet 32000 32000 0x80 >/dev/null
+ctl button 2 >/dev/null   # a click elsewhere closes it
+"$WINE" reg delete 'HKCU\Software\VELLUM\Tablet' /f </dev/null >/dev/null 2>&1 || true
+ctl reload >/dev/null
 
 ctl close
 wait_program_end

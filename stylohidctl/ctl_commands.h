@@ -47,6 +47,12 @@ int RunScreen(int argc, char **argv);
 // The "Screen:" line of status, from the open settings key.
 void PrintScreenChoice(HKEY key);
 
+// ctl_profile.cpp
+int RunProfile(int argc, char **argv);
+// The profile lines of status, for a user who has profiles: the one in force
+// (when the program runs), how many there are and the choices.
+void PrintProfileStatus(bool running);
+
 // ctl_grant.cpp
 int RunGrantSettings(int argc, char **argv);
 

@@ -119,7 +119,8 @@ int RunStatus(int argc, char **argv)
         return ReportUsage("status takes no arguments");
     RunningProgram program;
     DWORD copy;
-    if (FindRunningProgram(&program))
+    bool running = FindRunningProgram(&program);
+    if (running)
         printf("stylohid: running (process %lu)\n", (unsigned long)program.ProcessId);
     else if (ListProgramProcesses(&copy, 1) == 1)
         printf("stylohid: running (process %lu) without a window this command can "
@@ -128,6 +129,7 @@ int RunStatus(int argc, char **argv)
     else
         printf("stylohid: not running\n");
     PrintLogonStart();
+    PrintProfileStatus(running);
 
     HKEY key;
     LONG status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH, 0,

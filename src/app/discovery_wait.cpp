@@ -1,6 +1,7 @@
 #include "app/discovery_wait.h"
 #include "app/app_state.h"
 #include "app/main_window.h"
+#include "app/profile_switch.h"
 #include "app/startup.h"
 #include "app/reader_session.h"
 #include "app/reconnect.h"
@@ -33,6 +34,9 @@ void WaitForTablet(HWND mainWindow)
         return;
     }
 
+    // The profile in force before the icon shows its name and the reader
+    // loads the settings.
+    StartProfiles(mainWindow);
     // The icon first: a refused add arms its retry and the start goes on.
     ShowTrayIcon(mainWindow);
     StartPacketReader();

@@ -3,6 +3,7 @@
 #include "app/app_state.h"
 #include "app/discovery_wait.h"
 #include "app/main_window.h"
+#include "app/profile_switch.h"
 #include "app/reader_session.h"
 #include "app/reconnect.h"
 #include "device/packet_ring.h"
@@ -32,6 +33,7 @@ void ShutDownProgram()
     // From here on no packet is handled: what the pen holds goes up now.
     ReleasePenButtons();
     SaveSettingsOnce();
+    StopProfiles(App.MainWindow);
     StopPacketReader();
     StopWatchingTablet(App.MainWindow);
     DeleteTrayIcon(App.MainWindow, TRAY_ICON_ID);
@@ -45,6 +47,8 @@ static void HandleTimer(HWND window, WPARAM timerId)
 {
     if (timerId == RECONNECT_TIMER)
         HandleReconnectTimer(window);
+    else if (timerId == FOREGROUND_POLL_TIMER)
+        HandleForegroundPoll(window);
     else if (App.ShutdownStarted)
         OsKillTimer(window, timerId);
     else
@@ -73,6 +77,9 @@ static void HandlePostedPacket(LPARAM lParam)
     PenPacket packet;
     if (TakePostedPacket(lParam, &packet) && !App.ShutdownStarted && !Reconnect.Waiting)
         HandleTabletPacket(packet);
+    // A profile's switch that waited for the pen to let go.
+    if (ProfileSwitch.Waiting)
+        ApplyWaitingSwitch();
 }
 
 // WM_TABLET_RELOAD: the stored values taken up again.
@@ -119,13 +126,17 @@ INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam,
         HandlePowerBroadcast(window, wParam);
         return FALSE;
     case WM_TRAY_NOTIFY:
-        HandleTrayNotify(window, wParam, lParam);
+        if (!HandleProfileMenuClick(window, lParam))
+            HandleTrayNotify(window, wParam, lParam);
         return FALSE;
     case WM_TABLET_PACKET:
         HandlePostedPacket(lParam);
         return FALSE;
     case WM_TABLET_RELOAD:
         HandleReload();
+        return FALSE;
+    case WM_TABLET_PROFILES:
+        HandleProfilesChanged(window);
         return FALSE;
     case WM_DISPLAYCHANGE:
         // A monitor added, removed or moved, or a new resolution.

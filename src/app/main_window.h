@@ -11,7 +11,8 @@
 // Each private message of the main window is in the header of its sender:
 // WM_TRAY_NOTIFY (1124) in ui/tray_icon.h, WM_TABLET_PACKET (2025) in
 // device/packet_ring.h, WM_TABLET_CONNECTION (2030) in app/reader_session.h,
-// WM_TABLET_RELOAD (2026), shared with the applet, in shared/stored_values.h.
+// WM_TABLET_RELOAD (2026) and WM_TABLET_PROFILES (2027), shared with the
+// applet, in shared/stored_values.h.
 
 INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam,
                                 LPARAM lParam);

@@ -12,6 +12,7 @@
 #include <dbt.h>
 #include "app/app_state.h"
 #include "app/main_window.h"
+#include "app/profile_switch.h"
 #include "app/reader_session.h"
 #include "device/driver_channel.h"
 #include "device/hid_probe.h"
@@ -89,7 +90,9 @@ void HandleReaderConnection(HWND mainWindow, WPARAM state, LPARAM generation)
         generation == PacketReader.Generation) {
         InterlockedExchange(&Reconnect.Waiting, 0);
         OsKillTimer(mainWindow, RECONNECT_TIMER);
-        ModifyTrayTip(mainWindow, TRAY_ICON_ID, TRAY_TIP);
+        char tip[TRAY_TIP_FIELD];
+        MakeProfileTip(tip, sizeof tip);
+        ModifyTrayTip(mainWindow, TRAY_ICON_ID, tip);
     }
 }
 

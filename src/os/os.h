@@ -1,9 +1,10 @@
 // The thin boundary to the world outside the program and to time: the
 // driver device, HID enumeration, the settings key in the registry, input
-// injection, the shell, message boxes, the clock, sleeps, timed waits and
-// timers.  The executable links os_win32.cpp, which forwards each call
-// unchanged; the unit tests link fakes that record the calls and run on a
-// simulated clock (the registry's fakes reach the real registry).
+// injection, the shell, the foreground window and the programs behind
+// windows, message boxes, the clock, sleeps, timed waits and timers.  The
+// executable links os_win32.cpp, which forwards each call unchanged; the
+// unit tests link fakes that record the calls and run on a simulated clock
+// (the registry's fakes reach the real registry).
 #ifndef OS_H
 #define OS_H
 
@@ -56,6 +57,9 @@ LONG OsRegQueryValueEx(HKEY key, LPCSTR name, LPDWORD type, LPBYTE data,
 LONG OsRegSetValueEx(HKEY key, LPCSTR name, DWORD type, const BYTE *data,
                      DWORD size);
 LONG OsRegCloseKey(HKEY key);
+// The name of the key's subkey at index (size: the room for it, with its
+// end); ERROR_NO_MORE_ITEMS past the last.
+LONG OsRegEnumKey(HKEY key, DWORD index, LPSTR name, DWORD size);
 
 // Synthetic input.
 void OsMouseEvent(DWORD flags, DWORD dx, DWORD dy, DWORD data, ULONG_PTR extra);
@@ -66,6 +70,18 @@ LPARAM OsGetMessageExtraInfo();
 BOOL OsShellNotifyIcon(DWORD message, NOTIFYICONDATAA *data);
 UINT OsWinExec(LPCSTR commandLine, UINT show);
 int OsMessageBox(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
+
+// The other programs of the desktop (os_win32_programs.cpp).  Changes of the
+// foreground window are told to `changed` on the calling thread, from its
+// message loop, with the window brought to the front (a WinEvent hook, out
+// of context, that leaves out the program's own windows); NULL when they
+// cannot be watched.
+typedef void (*ForegroundChanged)(HWND window);
+HANDLE OsWatchForeground(ForegroundChanged changed);
+void OsStopWatchingForeground(HANDLE watch);
+// The path of the file of the program whose process owns the window; false
+// when it cannot be read (a process of another session, or a protected one).
+bool OsReadWindowProgram(HWND window, char *path, DWORD size);
 
 // Time.
 DWORD OsGetTickCount();

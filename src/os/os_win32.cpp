@@ -61,6 +61,11 @@ LONG OsRegSetValueEx(HKEY key, LPCSTR name, DWORD type, const BYTE *data,
 
 LONG OsRegCloseKey(HKEY key) { return RegCloseKey(key); }
 
+LONG OsRegEnumKey(HKEY key, DWORD index, LPSTR name, DWORD size)
+{
+    return RegEnumKeyExA(key, index, name, &size, NULL, NULL, NULL, NULL);
+}
+
 void OsMouseEvent(DWORD flags, DWORD dx, DWORD dy, DWORD data, ULONG_PTR extra)
 {
     mouse_event(flags, dx, dy, data, extra);

@@ -5,6 +5,10 @@
 #define IDS_ERROR_CAPTION   1
 #define IDS_NOT_CONNECTED   2
 #define IDS_CANNOT_START    7
+/* The notification icon's menu, with profiles. */
+#define IDS_MENU_MACHINE    20
+#define IDS_MENU_AUTO       21
+#define IDS_MENU_SETTINGS   22
 
 #define IDI_TABLET          2001
 

@@ -1,14 +1,17 @@
 // The settings key in HKEY_LOCAL_MACHINE, the in-memory settings and the
-// block handed to the driver.  Registry and driver calls run outside the
+// block handed to the driver (with a profile in force, settings/profiles.cpp
+// lays it over the machine settings).  Registry and driver calls run outside the
 // settings lock; the lock is held only while the settings are copied or
 // changed, so a load never shows another thread half-written settings.
 #include "settings/settings_store.h"
 #include "device/driver_channel.h"
 #include "device/hid_probe.h"
 #include "os/os.h"
+#include "shared/profiles.h"
 #include "shared/screen_layout.h"
 
 TabletSettingsState TabletSettings;
+ProfileOverlayState ProfileOverlay;
 static CRITICAL_SECTION SettingsLock;
 
 void LockSettings() { EnterCriticalSection(&SettingsLock); }
@@ -39,6 +42,7 @@ void ResetTabletSettings()
     block.StartX = block.StartY = block.EndX = block.EndY = START_AREA_BOUND;
     block.Button1 = START_BUTTON1_ACTION;
     block.Button2 = START_BUTTON2_ACTION;
+    ZeroMemory(&ProfileOverlay, sizeof ProfileOverlay);
     UnlockSettings();
 }
 
@@ -154,50 +158,131 @@ static void StoreButton2(TabletSettingsState *settings, DWORD number)
     settings->Block.Button2 = (BYTE)number;
 }
 
+// The place of the Screen choice among the setting values.
+#define SETTING_SCREEN (STORED_VALUE_COUNT + PROGRAM_SCREEN)
+
+void ReadSettingValues(HKEY key, SettingValues *values)
+{
+    ZeroMemory(values, sizeof *values);
+    for (int i = 0; i < SETTING_VALUE_COUNT; i++) {
+        const StoredValueInfo *info = SettingValueInfo(i);
+        SettingValue &value = values->Value[i];
+        if (info->Type == REG_SZ) {
+            value.Present = ReadTextValue(key, info->Name, value.Text, sizeof value.Text);
+        } else {
+            StoredValue read = ReadStoredValue(key, info->Name);
+            value.Present = read.Present;
+            value.Number = read.Number;
+        }
+    }
+}
+
+void ApplySettingValues(TabletSettingsState *settings, const SettingValues *values)
+{
+    // A value that is missing or unusable leaves its setting as it is (the
+    // starting value at program start, the one in force on a reload, the
+    // machine's under a profile), and the block carries that setting.  It
+    // never takes the number of the value read before it.
+    for (int i = 0; i < BLOCK_VALUE_COUNT; i++) {
+        const SettingValue &value = values->Value[i];
+        StoreBlockValue(settings, i, value.Present ? value.Number
+                                                   : BlockValueInForce(settings, i));
+    }
+    ApplyWorkingArea(&settings->Block);
+    if (values->Value[STORED_BUTTON1].Present)
+        StoreButton1(settings, values->Value[STORED_BUTTON1].Number);
+    if (values->Value[STORED_BUTTON2].Present)
+        StoreButton2(settings, values->Value[STORED_BUTTON2].Number);
+    if (values->Value[SETTING_SCREEN].Present)
+        lstrcpynA(settings->Screen, values->Value[SETTING_SCREEN].Text, sizeof settings->Screen);
+}
+
+TabletSettingsState *LockedMachineSettings()
+{
+    return ProfileOverlay.InForce[0] ? &ProfileOverlay.Machine : &TabletSettings;
+}
+
+bool ReadProfileValues(const char *name, SettingValues *values)
+{
+    ZeroMemory(values, sizeof *values);
+    char path[MAX_PATH];
+    MakeProfileKeyPath(name, path, sizeof path);
+    HKEY key;
+    if (OsRegOpenKeyEx(HKEY_CURRENT_USER, path, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return false;
+    ReadSettingValues(key, values);
+    OsRegCloseKey(key);
+    return true;
+}
+
+// The load's values laid into the machine settings, and the profile in force
+// over them (read afresh): the block in force is copied to *block.  `loaded`,
+// when given, is set in the same step.
+static void LayLoadedValues(const SettingValues *machine, volatile LONG *loaded,
+                            DriverSettingsBlock *block)
+{
+    // The profile's values are read outside the lock; a switch made on the
+    // UI thread meanwhile (the start-up load runs on the reader's) has them
+    // read again for the profile it put in force.
+    for (;;) {
+        LockSettings();
+        char name[PROFILE_NAME_SIZE];
+        lstrcpynA(name, ProfileOverlay.InForce, sizeof name);
+        LONG generation = ProfileOverlay.Generation;
+        UnlockSettings();
+        SettingValues profile;
+        ZeroMemory(&profile, sizeof profile);
+        if (name[0])
+            ReadProfileValues(name, &profile);
+
+        LockSettings();
+        if (generation != ProfileOverlay.Generation) {
+            UnlockSettings();
+            continue;
+        }
+        ApplySettingValues(LockedMachineSettings(), machine);
+        if (name[0]) {
+            TabletSettings = ProfileOverlay.Machine;
+            ApplySettingValues(&TabletSettings, &profile);
+        }
+        *block = TabletSettings.Block;
+        // Under the lock, so a change made on the UI thread after the values
+        // came in is never made while the flag still says they have not.
+        if (loaded)
+            InterlockedExchange(loaded, 1);
+        UnlockSettings();
+        return;
+    }
+}
+
 void LoadSettings(volatile LONG *loaded)
 {
     HKEY key;
     LONG opened = OpenSettingsKey(&key);
+    SettingValues machine;
+    ZeroMemory(&machine, sizeof machine);
     if (opened != ERROR_SUCCESS) {
         // No key: the starting values are what there is to save.  A key that
         // is there but cannot be opened was not read, and must not be
         // overwritten with values that were never loaded from it.
         if (loaded && opened == ERROR_FILE_NOT_FOUND)
             InterlockedExchange(loaded, 1);
-        return;
+        // Without a key, only a profile in force has a block to send: its
+        // values over the starting ones.
+        LockSettings();
+        bool profile = ProfileOverlay.InForce[0] != '\0';
+        UnlockSettings();
+        if (opened != ERROR_FILE_NOT_FOUND || !profile)
+            return;
+    } else {
+        ReadSettingValues(key, &machine);
+        OsRegCloseKey(key);
+        // The machine's Screen, missing, is a choice too: the main screen.
+        machine.Value[SETTING_SCREEN].Present = true;
     }
-    StoredValue blockValues[BLOCK_VALUE_COUNT];
-    for (int i = 0; i < BLOCK_VALUE_COUNT; i++)
-        blockValues[i] = ReadStoredValue(key, StoredValues[i].Name);
-    StoredValue button1 = ReadStoredValue(key, VALUE_BUTTON1);
-    StoredValue button2 = ReadStoredValue(key, VALUE_BUTTON2);
-    char screen[SCREEN_NAME_SIZE];
-    ReadScreenValue(key, screen);
 
-    LockSettings();
-    lstrcpynA(TabletSettings.Screen, screen, sizeof TabletSettings.Screen);
-    // A value that is missing or unusable leaves its setting as it is (the
-    // starting value at program start, the one in force on a reload), and
-    // the block carries that setting.  It never takes the number of the
-    // value read before it.
-    for (int i = 0; i < BLOCK_VALUE_COUNT; i++) {
-        DWORD number = blockValues[i].Present ? blockValues[i].Number
-                                              : BlockValueInForce(&TabletSettings, i);
-        StoreBlockValue(&TabletSettings, i, number);
-    }
-    ApplyWorkingArea(&TabletSettings.Block);
-    if (button1.Present)
-        StoreButton1(&TabletSettings, button1.Number);
-    if (button2.Present)
-        StoreButton2(&TabletSettings, button2.Number);
-    DriverSettingsBlock block = TabletSettings.Block;
-    // Under the lock, so a change made on the UI thread after the values
-    // came in is never made while the flag still says they have not.
-    if (loaded)
-        InterlockedExchange(loaded, 1);
-    UnlockSettings();
-    OsRegCloseKey(key);
-
+    DriverSettingsBlock block;
+    LayLoadedValues(&machine, loaded, &block);
     SendSettingsBlock(&block);
 }
 
@@ -211,7 +296,7 @@ void SaveSettings()
                          &key) != ERROR_SUCCESS)
         return;
     LockSettings();
-    TabletSettingsState settings = TabletSettings;
+    TabletSettingsState settings = *LockedMachineSettings();
     UnlockSettings();
 
     const DriverSettingsBlock &block = settings.Block;
@@ -241,12 +326,15 @@ void ReloadButtonSettings()
     StoredValue button2 = ReadStoredValue(key, VALUE_BUTTON2);
     OsRegCloseKey(key);
 
-    // As in the load: a button whose value is missing keeps its action.
+    // As in the load: a button whose value is missing keeps its action.  A
+    // profile in force has had the machine's buttons laid beneath it by the
+    // load.
     LockSettings();
+    TabletSettingsState *machine = LockedMachineSettings();
     if (button1.Present)
-        StoreButton1(&TabletSettings, button1.Number);
+        StoreButton1(machine, button1.Number);
     if (button2.Present)
-        StoreButton2(&TabletSettings, button2.Number);
+        StoreButton2(machine, button2.Number);
     UnlockSettings();
 }
 

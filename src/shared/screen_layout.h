@@ -127,6 +127,9 @@ static inline int FindChosenScreen(const ScreenLayout &layout, const char *choic
 // (SCREEN_NAME_SIZE) when the value is a string that fits, else false with
 // choice "" (the main screen).  Read through src/os (screen_layout.cpp).
 bool ReadScreenValue(HKEY key, char *choice);
+// The same rule for any REG_SZ setting: true with its text when the value is
+// a string that fits in size with its end, else false with text "".
+bool ReadTextValue(HKEY key, const char *name, char *text, DWORD size);
 
 // "2: 1024 x 768 at 1280,0" for screen index i (numbered from 1), with
 // " (main)" after the main screen.

@@ -87,6 +87,30 @@ static const StoredValueInfo StoredValues[STORED_VALUE_COUNT] = {
     {VALUE_BUTTON2, REG_DWORD, START_BUTTON2_ACTION},
 };
 
+/* The program settings beyond the ten, in the settings key beside them: read
+   by the program at every load, and held by profiles as the ten are (a
+   profile's value laid over the machine's).  A setting added here is
+   carried by profiles, copied by stylohidctl's profile save and written by
+   the applet into a profile, with no further code there; the program reads
+   it into its settings in ApplySettingValues. */
+enum ProgramSettingIndex {
+    PROGRAM_SCREEN,
+    PROGRAM_SETTING_COUNT
+};
+
+static const StoredValueInfo ProgramSettings[PROGRAM_SETTING_COUNT] = {
+    {VALUE_SCREEN, REG_SZ, 0},
+};
+
+/* Every value a profile may hold: the ten, then the program settings. */
+#define SETTING_VALUE_COUNT (STORED_VALUE_COUNT + PROGRAM_SETTING_COUNT)
+
+static inline const StoredValueInfo *SettingValueInfo(int value)
+{
+    return value < STORED_VALUE_COUNT ? &StoredValues[value]
+                                      : &ProgramSettings[value - STORED_VALUE_COUNT];
+}
+
 /* Whether a value that the registry gave with this type and size holds a
    stored number: only a REG_DWORD of exactly four bytes does. */
 static inline bool IsFourByteDword(DWORD type, DWORD size)
@@ -96,6 +120,9 @@ static inline bool IsFourByteDword(DWORD type, DWORD size)
 
 /* Asked by another program to take up the stored values again. */
 #define WM_TABLET_RELOAD 2026
+/* Asked by another program to take up the profiles again (a profile or the
+   choice among them changed); the machine settings in use stay as they are. */
+#define WM_TABLET_PROFILES 2027
 
 /* The class name by which other programs find the running program. */
 #define MAIN_WINDOW_CLASS "stylohid"

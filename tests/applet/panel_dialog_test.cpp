@@ -649,7 +649,7 @@ TEST_F(AppletTest, TabVisitsEveryControlInReadingOrderAndKeysWorkAsInAnyDialog)
     PutAll(before);
     WithDialog([&](HWND dialog) {
         const int order[] = {
-            IDC_START_PROGRAM, IDC_MODE_RELATIVE, IDC_ORIENT_PORTRAIT, IDC_SENSITIVITY,
+            IDC_START_PROGRAM, IDC_PROFILE, IDC_PROFILE_NEW, IDC_MODE_RELATIVE, IDC_ORIENT_PORTRAIT, IDC_SENSITIVITY,
             IDC_BUTTON1, IDC_BUTTON2, IDC_RECONNECT, IDC_AREA_PART, IDC_START_X,
             IDC_START_Y, IDC_END_X, IDC_END_Y, IDC_SCREEN, IDC_MATCH_SCREEN, IDC_DEFAULTS,
             IDOK, IDCANCEL, IDC_APPLY,
@@ -671,13 +671,13 @@ TEST_F(AppletTest, TabVisitsEveryControlInReadingOrderAndKeysWorkAsInAnyDialog)
             if (amp && amp[1] && amp[1] != '&')
                 mnemonics[(char)tolower((unsigned char)amp[1])]++;
         }
-        EXPECT_EQ(19u, mnemonics.size());
+        EXPECT_EQ(21u, mnemonics.size());
         for (const auto &entry : mnemonics)
             EXPECT_EQ(1, entry.second) << "mnemonic " << entry.first;
         const struct { char Letter; int Id; } labels[] = {
             {'x', IDC_START_X}, {'y', IDC_START_Y}, {'d', IDC_END_X}, {'n', IDC_END_Y},
             {'1', IDC_BUTTON1}, {'2', IDC_BUTTON2}, {'s', IDC_SENSITIVITY},
-            {'c', IDC_SCREEN},
+            {'c', IDC_SCREEN}, {'r', IDC_PROFILE},
         };
         for (const auto &label : labels) {
             PressAltKey(dialog, label.Letter);

@@ -8,4 +8,5 @@ void ResetFakeOs()
     ResetFakeInput();
     ResetFakeHid();
     ResetFakeRegistry();
+    ResetFakePrograms();
 }

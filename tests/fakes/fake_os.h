@@ -109,6 +109,26 @@ std::vector<FakeMessageBoxCall> CopyFakeMessageBoxes();
 // NULL (the reset value) for none.
 extern void (*FakeNotifyHook)(DWORD message, const NOTIFYICONDATAA *data);
 
+// ---- The foreground window and the programs behind windows -----------------
+struct FakeWindowProgram {
+    HWND Window;
+    std::string Path;  // the file of the window's program
+};
+
+struct FakeProgramsState {
+    ForegroundChanged Watcher;  // the watch in force, NULL when none
+    int Watches;                // OsWatchForeground calls
+    int StoppedWatches;         // OsStopWatchingForeground calls with a watch
+    std::vector<FakeWindowProgram> Programs;  // a window missing here cannot be read
+};
+
+extern FakeProgramsState FakePrograms;
+void ResetFakePrograms();
+// The window's program, read as OsReadWindowProgram reads it.
+void SetFakeWindowProgram(HWND window, const char *path);
+// The watch in force is told that the window came to the front.
+void BringFakeWindowToFront(HWND window);
+
 // ---- The registry -------------------------------------------------------------
 // The calls reach the real registry of the test's Wine prefix (tests keep the
 // settings key with SettingsKeyGuard).  Called on the reading thread with the

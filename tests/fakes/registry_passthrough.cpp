@@ -54,3 +54,8 @@ LONG OsRegSetValueEx(HKEY key, LPCSTR name, DWORD type, const BYTE *data,
 }
 
 LONG OsRegCloseKey(HKEY key) { return RegCloseKey(key); }
+
+LONG OsRegEnumKey(HKEY key, DWORD index, LPSTR name, DWORD size)
+{
+    return RegEnumKeyExA(key, index, name, &size, NULL, NULL, NULL, NULL);
+}
