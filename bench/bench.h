@@ -49,10 +49,13 @@ extern const char *const ContenderNames[CONTENDER_COUNT];
 
 // The program's settings of a turn: its starting values, or a chosen screen
 // (the moves go over the whole desktop, in whole pixels) with Reconnect on.
-// The floor maps onto the same screen; the yardstick never maps.
+// The floor maps onto the same screen; the yardstick never maps.  With
+// Profile the program also has a profile for another program (the profiles
+// run only).
 struct BenchSetting {
     const char *Name;
     bool ChosenScreen;
+    bool Profile;
 };
 
 // Every contender at one rate with one setting, each run twice, in mirrored

@@ -6,7 +6,13 @@
 // and in range and still.  Prints one table and, last, one line.
 //
 //   bench.exe [packets-per-run] [overload-rate]
+//   bench.exe profiles [packets-per-run]
 //   bench.exe trace stylohid|floor|yardstick RATE PACKETS [screen]
+//
+// The profiles form runs the program alone, with no profile and with one
+// profile for a program that is not running (so the program watches the
+// window in front and never switches), three times each in mirrored order
+// at each paced rate, and prints the median CPU time of each and the ratio.
 //
 // The second form is one run of one contender for a tracer that attaches
 // to it (scripts/bench-trace.sh): it prints the contender's Linux process
@@ -20,8 +26,11 @@
 #include <string>
 
 #include "post_counter.h"
+#include "shared/profiles.h"
 #include "shared/screen_layout.h"
 #include "shared/stored_values.h"
+
+#include <algorithm>
 
 #define STOP_EVENT_NAME "StylohidBenchContenderStop"
 #define OVERLOAD_SECONDS 10
@@ -30,8 +39,9 @@ const char *const ContenderNames[CONTENDER_COUNT] = {"stylohid", "floor", "yards
 static const char *const ContenderExes[CONTENDER_COUNT] = {"stylohid.exe", "floor.exe",
                                                            "yardstick.exe"};
 
-static const BenchSetting StartingValues = {"starting values", false};
-static const BenchSetting ScreenAndReconnect = {"a chosen screen, Reconnect on", true};
+static const BenchSetting StartingValues = {"starting values", false, false};
+static const BenchSetting ScreenAndReconnect = {"a chosen screen, Reconnect on", true, false};
+static const BenchSetting WithProfile = {"a profile for another program", false, true};
 
 static struct {
     std::string BuildFolder;  // holds stylohid.exe, with a trailing backslash
@@ -43,11 +53,58 @@ static struct {
     double OverloadRate;
 } Bench;
 
+// The profile of the profiles run: for a program that never runs here, so
+// that it never applies and only the watch of the window in front costs.
+#define BENCH_PROFILE_PATH PROFILES_KEY_PATH "\\Bench"
+static const char BenchProfilePrograms[] = "benchnever.exe\0";
+
+static void DeleteBenchProfile()
+{
+    RegDeleteKeyA(HKEY_CURRENT_USER, BENCH_PROFILE_PATH);
+    RegDeleteKeyA(HKEY_CURRENT_USER, PROFILES_KEY_PATH);
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, USER_KEY_PATH, 0, KEY_SET_VALUE, &key) ==
+        ERROR_SUCCESS) {
+        RegDeleteValueA(key, VALUE_PROFILE_IN_FORCE);
+        RegCloseKey(key);
+    }
+}
+
+// The program names the profile in force (empty: the machine settings) only
+// when it has profiles to follow.
+static bool ProgramTookUpProfiles()
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, USER_KEY_PATH, 0, KEY_QUERY_VALUE, &key) !=
+        ERROR_SUCCESS)
+        return false;
+    bool named = RegQueryValueExA(key, VALUE_PROFILE_IN_FORCE, NULL, NULL, NULL, NULL) ==
+                 ERROR_SUCCESS;
+    RegCloseKey(key);
+    return named;
+}
+
+static void StoreBenchProfile()
+{
+    HKEY key;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, BENCH_PROFILE_PATH, 0, NULL, 0, KEY_SET_VALUE,
+                        NULL, &key, NULL) != ERROR_SUCCESS) {
+        fprintf(stderr, "bench: the profile's key cannot be made\n");
+        return;
+    }
+    RegSetValueExA(key, VALUE_PROGRAMS, 0, REG_MULTI_SZ, (const BYTE *)BenchProfilePrograms,
+                   sizeof BenchProfilePrograms);
+    RegCloseKey(key);
+}
+
 // The program's stored settings for a turn: none (its starting values), or
-// the chosen screen and Reconnect.
+// the chosen screen and Reconnect; and its profile, if the setting has one.
 static void StoreProgramSettings(const BenchSetting &setting)
 {
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH);
+    DeleteBenchProfile();
+    if (setting.Profile)
+        StoreBenchProfile();
     if (!setting.ChosenScreen)
         return;
     HKEY key;
@@ -277,6 +334,71 @@ static bool RunTurn(Turn *turn, unsigned count, DWORD tickMs)
     return true;
 }
 
+static double Median3(double a, double b, double c)
+{
+    return std::max(std::min(a, b), std::min(std::max(a, b), c));
+}
+
+// The program with no profile and with the bench's profile, three runs each
+// in mirrored order (none, profile, profile, none, none, profile) at each
+// paced rate: the median CPU time per 1000 packets and latency p50 of each.
+static int RunProfilesComparison()
+{
+    const BenchSetting *settings[2] = {&StartingValues, &WithProfile};
+    const int order[6] = {0, 1, 1, 0, 0, 1};
+    const double paced[2] = {133, 266};
+    std::string line;
+    unsigned lost = 0;
+    for (double rate : paced) {
+        RunResult runs[2][3];
+        int done[2] = {0, 0};
+        for (int i = 0; i < 6; i++) {
+            const BenchSetting &setting = *settings[order[i]];
+            fprintf(stderr, "bench: stylohid at %.0f/s, %s\n", rate, setting.Name);
+            PROCESS_INFORMATION process;
+            if (!StartRun(CONTENDER_PROGRAM, setting, &process))
+                return 1;
+            if (ProgramTookUpProfiles() != setting.Profile) {
+                fprintf(stderr, "bench: the program %s profiles: not what this run measures\n",
+                        setting.Profile ? "follows no" : "follows");
+                StopContender(CONTENDER_PROGRAM, &process);
+                return 1;
+            }
+            RunResult &run = runs[order[i]][done[order[i]]++];
+            run = RunAtRate(process, rate, Bench.PacketsPerRun, 1);
+            StopContender(CONTENDER_PROGRAM, &process);
+            lost += run.Queued > run.Moves ? run.Queued - run.Moves : 0;
+        }
+        double cpu[2], p50[2], stolen = 0;
+        for (int s = 0; s < 2; s++) {
+            cpu[s] = Median3(runs[s][0].CpuMsPer1000, runs[s][1].CpuMsPer1000,
+                             runs[s][2].CpuMsPer1000);
+            p50[s] = Median3(runs[s][0].P50, runs[s][1].P50, runs[s][2].P50);
+            for (const RunResult &r : runs[s])
+                stolen = std::max(stolen, r.StolenPercent);
+            printf("%.0f/s, %s: CPU ms per 1000 packets %.1f %.1f %.1f (median %.1f), "
+                   "p50 us %.0f %.0f %.0f (median %.0f)\n",
+                   rate, settings[s]->Name, runs[s][0].CpuMsPer1000,
+                   runs[s][1].CpuMsPer1000, runs[s][2].CpuMsPer1000, cpu[s], runs[s][0].P50,
+                   runs[s][1].P50, runs[s][2].P50, p50[s]);
+        }
+        char part[160];
+        snprintf(part, sizeof part, "%s%.0f/s CPU %.2fx p50 %.2fx (stolen up to %.1f%%)",
+                 line.empty() ? "" : ", ", rate, cpu[0] > 0 ? cpu[1] / cpu[0] : -1,
+                 p50[0] > 0 ? p50[1] / p50[0] : -1, stolen);
+        line += part;
+    }
+    DeleteBenchProfile();
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH);
+    printf("\nstylohid with a profile against none (%s build, medians of three): %s; ",
+           sizeof(void *) == 8 ? "x64" : "x86", line.c_str());
+    if (lost)
+        printf("%u packets LOST\n", lost);
+    else
+        printf("nothing lost\n");
+    return 0;
+}
+
 static void FindChosenScreenName()
 {
     ScreenLayout layout;
@@ -338,10 +460,16 @@ static int TraceOneRun(int argc, char **argv)
 int main(int argc, char **argv)
 {
     bool trace = argc > 4 && !strcmp(argv[1], "trace");
+    bool profiles = argc > 1 && !strcmp(argv[1], "profiles");
+    if (profiles) {
+        argv++;
+        argc--;
+    }
     Bench.PacketsPerRun = argc > 1 && !trace ? (unsigned)atoi(argv[1]) : 2400;
     Bench.OverloadRate = argc > 2 && !trace ? atof(argv[2]) : 2000;
     if (Bench.PacketsPerRun == 0 || Bench.OverloadRate <= 0) {
-        fprintf(stderr, "usage: bench [packets-per-run] [overload-rate]\n");
+        fprintf(stderr, "usage: bench [packets-per-run] [overload-rate]\n"
+                        "       bench profiles [packets-per-run]\n");
         return 2;
     }
     Bench.BuildFolder = FolderOfThisProgram(2);
@@ -352,6 +480,11 @@ int main(int argc, char **argv)
     StartMoveHook();
     if (trace) {
         int result = TraceOneRun(argc, argv);
+        StopMoveHook();
+        return result;
+    }
+    if (profiles) {
+        int result = RunProfilesComparison();
         StopMoveHook();
         return result;
     }

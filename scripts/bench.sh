@@ -8,6 +8,7 @@
 # stops everything.  Not a test: nothing here runs in test.sh.
 #
 #   ./scripts/bench.sh [packets-per-run] [overload-rate]   (default 2400 2000)
+#   ./scripts/bench.sh profiles [packets-per-run]   (no profile against one)
 set -euo pipefail
 MEASURE_PREFIX=bench-prefix
 source "$(dirname "$0")/measure-env.sh"
