@@ -1,5 +1,6 @@
-// The benchmark's records: what one contender (the program or the yardstick)
-// did in one timed run, and the probes that measure it.
+// The benchmark's records: what one contender (the program, the two-thread
+// floor or the yardstick) did in one timed run, and the probes that measure
+// it.
 #ifndef BENCH_H
 #define BENCH_H
 
@@ -32,18 +33,44 @@ struct RunResult {
     double MoveAfterReadP50;// read to move, microseconds
     double Carried;         // moves per second while packets were fed
     double CpuMsPer1000;    // CPU time of the contender per 1000 moves, ms
+    double ServerCpuMsPer1000; // CPU time of the Wine server per 1000 moves, ms
     double RequestsPerPacket; // driver requests of the contender per packet read
+    double StolenPercent;   // CPU time the host took from this machine, of all
+};
+
+// The contenders, each started afresh for each run.
+enum Contender {
+    CONTENDER_PROGRAM,    // stylohid.exe
+    CONTENDER_FLOOR,      // two threads: a reader that posts, a window that moves
+    CONTENDER_YARDSTICK,  // one thread: arm, wait, read, move
+    CONTENDER_COUNT
+};
+extern const char *const ContenderNames[CONTENDER_COUNT];
+
+// The program's settings of a turn: its starting values, or a chosen screen
+// (the moves go over the whole desktop, in whole pixels) with Reconnect on.
+// The floor maps onto the same screen; the yardstick never maps.  With
+// Profile the program also has a profile for another program (the profiles
+// run only).
+struct BenchSetting {
+    const char *Name;
+    bool ChosenScreen;
+    bool Profile;
+};
+
+// Every contender at one rate with one setting, each run twice, in mirrored
+// order; the report takes the better of the two runs, row by row.
+struct Turn {
+    const BenchSetting *Setting;
+    double Rate;
+    bool Overload;
+    unsigned RunsEach;  // 1 or 2
+    RunResult Runs[CONTENDER_COUNT][2];
 };
 
 struct IdleResult {
     double WakesOutOfRange;     // per second, -1: not measured
     double WakesInRangeStill;   // per second
-};
-
-struct ContenderResult {
-    const char *Name;
-    std::vector<RunResult> Runs;
-    IdleResult Idle;
 };
 
 // bench_program.cpp
@@ -83,6 +110,18 @@ unsigned LogTotal();
 // prefix, 0 if none; its CPU time (user and system) in ms, -1 if unknown.
 unsigned FindUnixProcess(const char *name);
 double UnixProcessCpuMs(unsigned unixPid);
+// The same to the nanosecond, summed over its threads (the scheduler's
+// account); -1 if unknown.
+double UnixProcessCpuNs(unsigned unixPid);
+// Each thread's CPU time so far, in nanoseconds.
+struct ThreadCpu {
+    unsigned Tid;  // Linux's thread id; the process's own id for its first thread
+    double Ns;
+};
+bool ReadThreadCpu(unsigned unixPid, std::vector<ThreadCpu> *threads);
+// The host's account of this machine's CPU time: what it took away (steal)
+// and the whole, in clock ticks since boot; false if unknown.
+bool ReadHostCpuTicks(unsigned long long *stolen, unsigned long long *total);
 // What Linux says of a process: resident memory, threads (Wine's own
 // included) and open file descriptors.
 struct UnixProcessStatus {
@@ -103,6 +142,9 @@ long CountProcessHandles(DWORD processId);
 void AnalyseRun(RunResult *run, const std::vector<VTabletStamp> &stamps,
                 const std::vector<SeenMove> &moves, unsigned firstNumber,
                 LONGLONG feedEnd);
-void PrintReport(const ContenderResult &program, const ContenderResult &yardstick);
+// The table of every turn, the reader's wake-ups, and last the one line that
+// sets the program beside the two-thread floor.
+void PrintReport(const std::vector<Turn> &turns, const IdleResult idle[CONTENDER_COUNT],
+                 double stolenPercent);
 
 #endif

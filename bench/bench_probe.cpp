@@ -322,6 +322,66 @@ double UnixProcessCpuMs(unsigned unixPid)
     return (double)(fields[14] + fields[15]) * 10.0;  // clock ticks of 10 ms
 }
 
+// /proc/<pid>/task/<tid>/schedstat begins with the thread's time on a CPU
+// in nanoseconds.
+bool ReadThreadCpu(unsigned unixPid, std::vector<ThreadCpu> *threads)
+{
+    threads->clear();
+    if (!unixPid)
+        return false;
+    char tasks[64];
+    snprintf(tasks, sizeof tasks, "Z:\\proc\\%u\\task\\", unixPid);
+    WIN32_FIND_DATAA entry;
+    HANDLE find = FindFirstFileA((std::string(tasks) + "*").c_str(), &entry);
+    if (find == INVALID_HANDLE_VALUE)
+        return false;
+    do {
+        if (entry.cFileName[0] == '.')
+            continue;
+        std::string line = ReadWholeFile(std::string(tasks) + entry.cFileName + "\\schedstat");
+        if (line.empty())
+            continue;  // the thread has just ended
+        ThreadCpu thread = {(unsigned)strtoul(entry.cFileName, NULL, 10),
+                            strtod(line.c_str(), NULL)};
+        threads->push_back(thread);
+    } while (FindNextFileA(find, &entry));
+    FindClose(find);
+    return !threads->empty();
+}
+
+double UnixProcessCpuNs(unsigned unixPid)
+{
+    std::vector<ThreadCpu> threads;
+    if (!ReadThreadCpu(unixPid, &threads))
+        return -1;
+    double total = 0;
+    for (const ThreadCpu &t : threads)
+        total += t.Ns;
+    return total;
+}
+
+// The first line of /proc/stat: "cpu user nice system idle iowait irq
+// softirq steal ...".
+bool ReadHostCpuTicks(unsigned long long *stolen, unsigned long long *total)
+{
+    std::string stat = ReadWholeFile("Z:\\proc\\stat");
+    if (stat.compare(0, 4, "cpu ") != 0)
+        return false;
+    const char *p = stat.c_str() + 4;
+    *stolen = *total = 0;
+    for (int field = 1; field <= 8; field++) {
+        char *end;
+        unsigned long long value = strtoull(p, &end, 10);
+        if (end == p)
+            return false;
+        *total += value;
+        if (field == 8)
+            *stolen = value;
+        p = end;
+    }
+    return true;
+}
+
 typedef LONG(WINAPI *QuerySystemInformationProc)(ULONG, void *, ULONG, ULONG *);
 
 // Threads and handles of the program as the Wine server counts them.
