@@ -1,6 +1,7 @@
 #include "input/packet_translation.h"
 #include "input/button_actions.h"
 #include "input/screen_mapping.h"
+#include "input/steady_clicks.h"
 #include "os/os.h"
 #include "settings/settings_store.h"
 #include "shared/stored_values.h"
@@ -38,14 +39,29 @@ int CompressDisplacement(int displacement)
 
 namespace {
 
+// Absolute mode's smoothing strength: 0 off, larger numbers as the largest.
+int SmoothingStrength(LONG stored)
+{
+    return (DWORD)stored > SMOOTHING_MAX ? SMOOTHING_MAX : (int)stored;
+}
+
 void MovePointer(int x, int y)
 {
-    if (x == PEN_NO_POSITION || y == PEN_NO_POSITION)
-        return;
     LockSettings();
     LONG absolute = TabletSettings.AbsoluteMode;
     ScreenMapping screen = ScreenTarget;
+    int strength = SmoothingStrength(TabletSettings.Smoothing);
+    bool steadyClicks = TabletSettings.SteadyClicks != 0;
     UnlockSettings();
+    bool steady = absolute && (strength > 0 || steadyClicks);
+    if (!steady || x == PEN_NO_POSITION || y == PEN_NO_POSITION) {
+        SteadyPointer.ClicksOn = steady && steadyClicks;
+        LeaveSteadyPointer();
+    }
+    if (x == PEN_NO_POSITION || y == PEN_NO_POSITION)
+        return;
+    if (steady && MoveSteadyPointer(screen, strength, steadyClicks, x, y))
+        return;
     DWORD flags = MOUSEEVENTF_MOVE;
     if (absolute) {
         flags |= MOUSEEVENTF_ABSOLUTE;
@@ -83,12 +99,15 @@ void TrackPenButton(LONG *down, bool pressed, const SHORT *action)
     *down = pressed ? 1 : 0;
     int code = ReadActionCode(action);
     if (pressed) {
-        if (IsMouseActionCode(code))
+        if (IsMouseActionCode(code)) {
+            LandSteadyPress();
             PerformMouseAction(code, ACTION_PHASE_PRESS);
-        else
+        } else {
             PerformKeyAction(code);
+        }
     } else if (IsMouseActionCode(code)) {
         PerformMouseAction(code, ACTION_PHASE_RELEASE);
+        NoteSteadyRelease();
     }
 }
 
