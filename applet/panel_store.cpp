@@ -8,7 +8,12 @@ PanelStateRecord Panel;
 
 const char *PanelValueName(int value)
 {
-    return value < STORED_VALUE_COUNT ? StoredValues[value].Name : VALUE_RECONNECT;
+    switch (value) {
+    case PANEL_RECONNECT: return VALUE_RECONNECT;
+    case PANEL_SMOOTHING: return VALUE_SMOOTHING;
+    case PANEL_STEADY_CLICKS: return VALUE_STEADY_CLICKS;
+    }
+    return StoredValues[value].Name;
 }
 
 // How long a running program may take over a reload before it is given up.
