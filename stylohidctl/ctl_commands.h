@@ -47,6 +47,12 @@ int RunScreen(int argc, char **argv);
 // The "Screen:" line of status, from the open settings key.
 void PrintScreenChoice(HKEY key);
 
+// ctl_steady.cpp
+int RunSmoothing(int argc, char **argv);
+int RunSteadyClicks(int argc, char **argv);
+// The "Smoothing:" and "Steady clicks:" lines of status, from the open key.
+void PrintSteadinessStatus(HKEY key);
+
 // ctl_profile.cpp
 int RunProfile(int argc, char **argv);
 // The profile lines of status, for a user who has profiles: the one in force
