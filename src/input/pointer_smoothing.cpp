@@ -98,9 +98,14 @@ double ReadSmoothingStep(PointerSmoothing *filter)
         filter->CountsPerSecond = OsReadPerformanceFrequency();
     LONGLONG counts = now - filter->LastCount;
     filter->LastCount = now;
-    if (!filter->Started || counts <= 0)
+    if (!filter->Started)
         return NOMINAL_PACKET_SECONDS;
-    return (double)counts / (double)filter->CountsPerSecond;
+    // Packets that arrive closer together than the tablet sends them queued
+    // up on the way (a busy system hands them over in bursts): the tablet
+    // took each one a whole interval after the last.  Counted at their
+    // arrival, the newest of a burst would barely move the pointer.
+    double seconds = (double)counts / (double)filter->CountsPerSecond;
+    return seconds > NOMINAL_PACKET_SECONDS ? seconds : NOMINAL_PACKET_SECONDS;
 }
 
 void SmoothPosition(PointerSmoothing *filter, int strength, double seconds, double x,

@@ -33,7 +33,7 @@ extern PointerSmoothing Smoothing;
 void RestartPointerSmoothing(PointerSmoothing *filter);
 
 // The seconds since the filter's last position, by the high-resolution
-// clock, counted as one nominal packet when the clock shows none.
+// clock, and at least one nominal packet (also when the clock shows none).
 double ReadSmoothingStep(PointerSmoothing *filter);
 
 // Filters one position (pixels, fractions allowed) taken `seconds` after

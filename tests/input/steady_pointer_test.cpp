@@ -41,6 +41,7 @@ struct FilterCase {
     double (*Pen)(int packet);
     int Packets;
     int StepMicros;  // 0: the clock shows no time between packets
+    int Burst;       // packets arrive this many at once, StepMicros apart on average
     int LeaveAt;     // the filter starts afresh at this packet (-1: never)
     int From;        // the first packet measured
     LONG MaxSpread;  // output's peak to peak from From (-1: not checked)
@@ -51,12 +52,13 @@ struct FilterCase {
 
 // Strength 5.  A packet every 7.5 ms: 300 ms are 40 packets, 60 ms 8.
 const FilterCase FILTER_CASES[] = {
-    {"rest with noise", NoisyRest, 307, PACKET_MICROS, -1, 40, 1, 4, 4, -1},
-    {"stroke", Stroke, 100, PACKET_MICROS, -1, 5, -1, 10, 1, 0},
-    {"stroke with no clock steps", Stroke, 100, 0, -1, 5, -1, 10, 1, 0},
-    {"end of a stroke settles", StrokeThenRest, 140, PACKET_MICROS, -1, 108, 0, 1, 1, -1},
-    {"slow ramp", SlowRamp, 300, PACKET_MICROS, -1, 0, -1, 4, 1, 3},
-    {"leaving range", LeaveAndReturn, 80, PACKET_MICROS, 50, 50, 0, 0, 1, -1},
+    {"rest with noise", NoisyRest, 307, PACKET_MICROS, 1, -1, 40, 1, 4, 4, -1},
+    {"stroke", Stroke, 100, PACKET_MICROS, 1, -1, 5, -1, 10, 1, 0},
+    {"stroke with no clock steps", Stroke, 100, 0, 1, -1, 5, -1, 10, 1, 0},
+    {"stroke arriving in bursts", Stroke, 100, PACKET_MICROS, 4, -1, 5, -1, 10, 1, -1},
+    {"end of a stroke settles", StrokeThenRest, 140, PACKET_MICROS, 1, -1, 108, 0, 1, 1, -1},
+    {"slow ramp", SlowRamp, 300, PACKET_MICROS, 1, -1, 0, -1, 4, 1, 3},
+    {"leaving range", LeaveAndReturn, 80, PACKET_MICROS, 1, 50, 50, 0, 0, 1, -1},
 };
 
 TEST(PointerSmoothing, HoldsARestingPenAndFollowsAMovingOne)
@@ -75,7 +77,7 @@ TEST(PointerSmoothing, HoldsARestingPenAndFollowsAMovingOne)
             LONG penPixel = (LONG)floor(pen + 0.5);
             LONG x, y;
             SmoothPosition(&filter, 5, ReadSmoothingStep(&filter), pen, 300.0, &x, &y);
-            AdvanceFakeClockMicros(c.StepMicros);
+            AdvanceFakeClockMicros((i + 1) % c.Burst ? 10 : c.StepMicros * c.Burst);
             ASSERT_EQ(300, y);
             ahead = std::max(ahead, x - penPixel);
             stall = x == last && i > 0 && c.Pen(i) != c.Pen(i - 1) ? stall + 1 : 0;
