@@ -398,10 +398,11 @@ int main(int argc, char **argv)
         fclose(Steady.Paths);
 
     OpenEditWindow();
-    int taps[2][3];
-    for (int c = 0; c < 2; c++) {
-        fprintf(stderr, "steady: taps with SteadyClicks %d\n", c);
-        if (!StartProgram(0, c))
+    // Steady clicks off, on, and on with Smoothing 5.
+    int taps[3][3];
+    for (int c = 0; c < 3; c++) {
+        fprintf(stderr, "steady: taps with SteadyClicks %d, Smoothing %d\n", c > 0, c > 1 ? 5 : 0);
+        if (!StartProgram(c > 1 ? 5 : 0, c > 0))
             return 1;
         taps[c][TAP_NOISY] = CountGoodTries(TAP_NOISY, tries);
         taps[c][DRAG_100] = CountGoodTries(DRAG_100, tries);
@@ -440,12 +441,13 @@ int main(int argc, char **argv)
     printf("   runs (us): off %.2f %.2f %.2f; on %.2f %.2f %.2f; ratio %.3f\n", cost[0][0],
            cost[0][1], cost[0][2], cost[1][0], cost[1][1], cost[1][2],
            costOff > 0 ? costOn / costOff : -1.0);
-    printf("%-58s %12s %12s\n", "4. taps in an edit control, good of tries", "Steady off",
-           "Steady on");
+    printf("%-58s %12s %12s %12s\n", "4. taps in an edit control, good of tries", "Steady off",
+           "Steady on", "+Smoothing 5");
     const char *names[3] = {"   tap with +-3 px noise while down selects nothing",
                             "   press-move-release of 100 px selects",
                             "   two taps 6 px apart select the word"};
     for (int k = 0; k < 3; k++)
-        printf("%-58s %9d/%-2d %9d/%-2d\n", names[k], taps[0][k], tries, taps[1][k], tries);
+        printf("%-58s %9d/%-2d %9d/%-2d %9d/%-2d\n", names[k], taps[0][k], tries, taps[1][k],
+               tries, taps[2][k], tries);
     return 0;
 }
