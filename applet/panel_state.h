@@ -31,7 +31,15 @@ enum PanelValue {
 };
 
 // The registry name of a PanelValue.
-const char *PanelValueName(int value);
+static inline const char *PanelValueName(int value)
+{
+    switch (value) {
+    case PANEL_RECONNECT: return VALUE_RECONNECT;
+    case PANEL_SMOOTHING: return VALUE_SMOOTHING;
+    case PANEL_STEADY_CLICKS: return VALUE_STEADY_CLICKS;
+    }
+    return StoredValues[value].Name;
+}
 
 // The four working-area fields, in the order of their values.
 enum PanelAreaField { AREA_START_X, AREA_START_Y, AREA_END_X, AREA_END_Y, AREA_FIELD_COUNT };

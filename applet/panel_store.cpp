@@ -6,16 +6,6 @@
 
 PanelStateRecord Panel;
 
-const char *PanelValueName(int value)
-{
-    switch (value) {
-    case PANEL_RECONNECT: return VALUE_RECONNECT;
-    case PANEL_SMOOTHING: return VALUE_SMOOTHING;
-    case PANEL_STEADY_CLICKS: return VALUE_STEADY_CLICKS;
-    }
-    return StoredValues[value].Name;
-}
-
 // How long a running program may take over a reload before it is given up.
 #define RELOAD_TIMEOUT_MS 5000
 // A value is put back only when it is no longer than this.

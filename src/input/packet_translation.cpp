@@ -60,8 +60,13 @@ void MovePointer(int x, int y)
     }
     if (x == PEN_NO_POSITION || y == PEN_NO_POSITION)
         return;
-    if (steady && MoveSteadyPointer(screen, strength, steadyClicks, x, y))
-        return;
+    if (steady) {
+        if (MoveSteadyPointer(screen, strength, steadyClicks, x, y))
+            return;
+        // The screen's pixels are not known: the pen goes where it is.
+        SteadyPointer.ClicksOn = false;
+        LeaveSteadyPointer();
+    }
     DWORD flags = MOUSEEVENTF_MOVE;
     if (absolute) {
         flags |= MOUSEEVENTF_ABSOLUTE;
