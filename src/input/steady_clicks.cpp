@@ -2,10 +2,16 @@
 #include <string.h>
 #include "input/pointer_smoothing.h"
 #include "os/os.h"
+#include "shared/stored_values.h"
 
 SteadyPointerState SteadyPointer;
 
 namespace {
+
+// The smoothing by which the steady clicks judge a press's drag rectangle
+// while the pointer itself is not smoothed: the strength at which a pen
+// shaking 3 pixels either way holds within a pixel.
+const int DRAG_SMOOTHING = SMOOTHING_MAX / 2;
 
 LONG ClampPen(LONG pen)
 {
@@ -49,14 +55,14 @@ void SendPixel(LONG x, LONG y)
     SteadyPointer.SentY = y;
 }
 
-// A held press lets the pointer go once the pen is out of the drag
-// rectangle around where the pen was at the press.
-void KeepHeldPress(LONG *x, LONG *y)
+// A held press lets the pointer go once the pen, steadied, is out of the
+// drag rectangle around where it was at the press.
+void KeepHeldPress(LONG penX, LONG penY, LONG *x, LONG *y)
 {
     SteadyPointerState &s = SteadyPointer;
     if (!s.Holding)
         return;
-    if (Distance(*x, s.PressX) > s.DragX || Distance(*y, s.PressY) > s.DragY) {
+    if (Distance(penX, s.PressX) > s.DragX || Distance(penY, s.PressY) > s.DragY) {
         s.Holding = false;
         return;
     }
@@ -81,18 +87,28 @@ bool MoveSteadyPointer(const ScreenMapping &screen, int strength, bool steadyCli
     }
     LONG x = PenPixel(penX, screen.Width);
     LONG y = PenPixel(penY, screen.Height);
-    if (strength > 0) {
+    // The pen's pixel, steadied: the pointer's own with smoothing on.  With
+    // smoothing off, the steady clicks still judge the drag rectangle by the
+    // steadied pen, since a hand's shake is as wide as the rectangle: judged
+    // by the raw pen, a tap would become a drag.
+    LONG steadyX = x, steadyY = y;
+    int filterStrength = strength > 0 ? strength : steadyClicks ? DRAG_SMOOTHING : 0;
+    if (filterStrength > 0) {
         double seconds = ReadSmoothingStep(&Smoothing);
-        SmoothPosition(&Smoothing, strength, seconds, PenPoint(penX, screen.Width),
-                       PenPoint(penY, screen.Height), &x, &y);
-        x = ClampPixel(x, screen.Width);
-        y = ClampPixel(y, screen.Height);
+        SmoothPosition(&Smoothing, filterStrength, seconds, PenPoint(penX, screen.Width),
+                       PenPoint(penY, screen.Height), &steadyX, &steadyY);
+        steadyX = ClampPixel(steadyX, screen.Width);
+        steadyY = ClampPixel(steadyY, screen.Height);
+        if (strength > 0) {
+            x = steadyX;
+            y = steadyY;
+        }
     }
     s.ClicksOn = steadyClicks;
-    s.PenX = x;
-    s.PenY = y;
+    s.PenX = steadyX;
+    s.PenY = steadyY;
     if (steadyClicks) {
-        KeepHeldPress(&x, &y);
+        KeepHeldPress(steadyX, steadyY, &x, &y);
         // A still mouse sends nothing: a move to the same pixel while a
         // button is down is a drag to an edit control.
         if (s.Sent && x == s.SentX && y == s.SentY)

@@ -1,7 +1,7 @@
 // Absolute mode's steady pointer: the pen's position as a pixel of the
 // chosen screen, through the smoothing when it is on, and the steady clicks
 // when they are on: a press holds the pointer where it landed until the pen
-// leaves the system's drag rectangle, a second press of a double click
+// (steadied) leaves the system's drag rectangle, a second press of a double click
 // lands where the first did, and a pixel already sent is not sent again.
 #ifndef STEADY_CLICKS_H
 #define STEADY_CLICKS_H
@@ -14,10 +14,10 @@ struct SteadyPointerState {
     ScreenMapping Screen;   // the plan the pixels below belong to
     bool Sent;              // a pixel was sent, and the pointer is taken to be there
     LONG SentX, SentY;
-    LONG PenX, PenY;        // the pen's pixel at the last packet (smoothed when on)
+    LONG PenX, PenY;        // the pen's pixel at the last packet, steadied
     bool Holding;           // a press holds the pointer at Hold
     LONG HoldX, HoldY;
-    LONG PressX, PressY;    // the pen's pixel at that press
+    LONG PressX, PressY;    // the pen's pixel, steadied, at that press
     LONG DragX, DragY;      // how far the pen may stray from Press (SM_CXDRAG, SM_CYDRAG)
     bool Landed;            // a press landed at Land
     LONG LandX, LandY;

@@ -124,10 +124,12 @@ std::vector<ClickCase> ClickCases(int drag, int nearby, int doubleMs)
 {
     const unsigned UP = IN_RANGE, DOWN = IN_RANGE | BUTTON2, KEY = IN_RANGE | BUTTON1;
     return {
-        {"a press holds the pointer inside the drag rectangle",
-         {{0, UP, 0, 0}, {0, UP, 0, NONE}, {0, DOWN, 0, NONE}, {drag, DOWN, 0, NONE},
-          {-drag, DOWN, 0, NONE}, {drag + 1, DOWN, 0, drag + 1}, {drag + 2, DOWN, 0, drag + 2},
-          {drag + 2, UP, 0, NONE}}},
+        // A shake as wide as the rectangle, pressed at one side of it.
+        {"a press holds the pointer while the pen shakes, and lets it go as the pen leaves",
+         {{0, UP, 0, 0}, {drag - 1, UP, 0, drag - 1}, {drag - 1, DOWN, 0, NONE},
+          {1 - drag, DOWN, 0, NONE}, {drag - 1, DOWN, 0, NONE}, {1 - drag, DOWN, 0, NONE},
+          {8 * drag, DOWN, 0, 8 * drag}, {8 * drag + 1, DOWN, 0, 8 * drag + 1},
+          {8 * drag + 1, UP, 0, NONE}}},
         {"a second press nearby and soon lands where the first did",
          {{0, UP, 0, 0}, {0, DOWN, 0, NONE}, {0, UP, 0, NONE}, {nearby, UP, 100, nearby},
           {nearby, DOWN, 0, 0}, {nearby, DOWN, 0, NONE}, {nearby, UP, 0, NONE}, {nearby, UP, 0, nearby}}},
