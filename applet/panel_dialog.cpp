@@ -31,6 +31,9 @@ static void InitControls(HWND dialog)
     HWND slider = GetDlgItem(dialog, IDC_SENSITIVITY);
     SendMessageA(slider, TBM_SETRANGE, TRUE, MAKELPARAM(SENSITIVITY_MIN, SENSITIVITY_MAX));
     SendMessageA(slider, TBM_SETTICFREQ, SENSITIVITY_TICK_STEP, 0);
+    HWND steadiness = GetDlgItem(dialog, IDC_SMOOTHING);
+    SendMessageA(steadiness, TBM_SETRANGE, TRUE, MAKELPARAM(0, SMOOTHING_MAX));
+    SendMessageA(steadiness, TBM_SETTICFREQ, 1, 0);
     for (int field = 0; field < AREA_FIELD_COUNT; field++)
         SendDlgItemMessageA(dialog, AreaFieldIds[field], EM_LIMITTEXT,
                             AREA_TEXT_SIZE - 1, 0);
@@ -85,6 +88,9 @@ static void ShowSettings(HWND dialog, const PanelShown *shown)
         SetDlgItemTextA(dialog, AreaFieldIds[field], shown->Area[field]);
     EnableAreaFields(dialog, !shown->WholeTablet);
     CheckDlgButton(dialog, IDC_RECONNECT, shown->Reconnect ? BST_CHECKED : BST_UNCHECKED);
+    SendDlgItemMessageA(dialog, IDC_SMOOTHING, TBM_SETPOS, TRUE, shown->Smoothing);
+    CheckDlgButton(dialog, IDC_STEADY_CLICKS,
+                   shown->SteadyClicks ? BST_CHECKED : BST_UNCHECKED);
 }
 
 static int ReadAction(HWND dialog, int controlId)
@@ -107,6 +113,8 @@ static void ReadSettings(HWND dialog, PanelShown *shown)
     for (int field = 0; field < AREA_FIELD_COUNT; field++)
         GetDlgItemTextA(dialog, AreaFieldIds[field], shown->Area[field], AREA_TEXT_SIZE);
     shown->Reconnect = IsDlgButtonChecked(dialog, IDC_RECONNECT) == BST_CHECKED;
+    shown->Smoothing = (int)SendDlgItemMessageA(dialog, IDC_SMOOTHING, TBM_GETPOS, 0, 0);
+    shown->SteadyClicks = IsDlgButtonChecked(dialog, IDC_STEADY_CLICKS) == BST_CHECKED;
 }
 
 // The fields of the whole tablet: 0, 0 and the maxima.  Where the maxima are

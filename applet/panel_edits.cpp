@@ -49,6 +49,11 @@ void ShowStoredSettings(const StoredSettings *stored, PanelShown *shown)
     shown->Button1 = ShowAction(stored, PANEL_BUTTON1, START_BUTTON1_ACTION);
     shown->Button2 = ShowAction(stored, PANEL_BUTTON2, START_BUTTON2_ACTION);
     shown->Reconnect = stored->Present[PANEL_RECONNECT] && stored->Number[PANEL_RECONNECT] != 0;
+    // The program takes a larger number as the strongest.
+    DWORD smoothing = stored->Present[PANEL_SMOOTHING] ? stored->Number[PANEL_SMOOTHING] : 0;
+    shown->Smoothing = smoothing > SMOOTHING_MAX ? SMOOTHING_MAX : (int)smoothing;
+    shown->SteadyClicks = stored->Present[PANEL_STEADY_CLICKS] &&
+                          stored->Number[PANEL_STEADY_CLICKS] != 0;
 
     // The program takes the working area's values as 16 bits.
     shown->WholeTablet = !stored->Present[PANEL_WORKING_AREA] ||
@@ -203,5 +208,9 @@ bool CollectChanges(const PanelShown *opened, const PanelShown *now,
         AddChange(changes, PANEL_BUTTON2, (DWORD)now->Button2);
     if (now->Reconnect != opened->Reconnect)
         AddChange(changes, PANEL_RECONNECT, now->Reconnect ? 1 : 0);
+    if (now->Smoothing != opened->Smoothing)
+        AddChange(changes, PANEL_SMOOTHING, (DWORD)now->Smoothing);
+    if (now->SteadyClicks != opened->SteadyClicks)
+        AddChange(changes, PANEL_STEADY_CLICKS, now->SteadyClicks ? 1 : 0);
     return true;
 }

@@ -66,10 +66,13 @@ void ReadProfileOverlay(StoredSettings *stored)
     if (!OpenShownProfile(&key))
         return;
     // Every value a profile holds but the unplug choice, the machine's own:
-    // the ten, which come first among the applet's values.
-    for (int value = 0; value < STORED_VALUE_COUNT; value++) {
+    // the ten, which come first among the applet's values, and the two of
+    // the steadiness.
+    for (int value = 0; value < PANEL_VALUE_COUNT; value++) {
+        if (value == PANEL_RECONNECT)
+            continue;
         DWORD type = 0, number = 0, size = sizeof number;
-        if (RegQueryValueExA(key, StoredValues[value].Name, NULL, &type, (BYTE *)&number,
+        if (RegQueryValueExA(key, PanelValueName(value), NULL, &type, (BYTE *)&number,
                              &size) == ERROR_SUCCESS &&
             IsFourByteDword(type, size)) {
             stored->Present[value] = TRUE;
@@ -109,6 +112,7 @@ void MakeEveryFieldChanged(const PanelShown *now, PanelShown *opened)
     opened->StartingSensitivity = FALSE;
     opened->WholeTablet = -1;
     opened->Reconnect = now->Reconnect;
+    opened->Smoothing = opened->SteadyClicks = -1;
 }
 
 void NotifyProgramOfProfiles()

@@ -40,6 +40,8 @@
 #define IDC_PROFILE_NEW       128
 #define IDC_PROFILE_DELETE    129
 #define IDC_PROFILE_PROGRAMS  130
+#define IDC_SMOOTHING         131
+#define IDC_STEADY_CLICKS     132
 
 /* The profile's name (New...), its programs, and a window to take one from. */
 #define IDD_PROFILE_NAME      101

@@ -11,8 +11,8 @@
 #include "shared/stored_values.h"
 
 // The stored values, in this order throughout the applet: the ten of the
-// driver's block (their names are StoredValues[value].Name), then Reconnect
-// (PanelValueName gives every name).
+// driver's block (their names are StoredValues[value].Name), then Reconnect,
+// Smoothing and SteadyClicks (PanelValueName gives every name).
 enum PanelValue {
     PANEL_ABSOLUTE = STORED_ABSOLUTE,
     PANEL_LANDSCAPE = STORED_LANDSCAPE,
@@ -25,11 +25,21 @@ enum PanelValue {
     PANEL_BUTTON1 = STORED_BUTTON1,
     PANEL_BUTTON2 = STORED_BUTTON2,
     PANEL_RECONNECT = STORED_VALUE_COUNT,
+    PANEL_SMOOTHING,
+    PANEL_STEADY_CLICKS,
     PANEL_VALUE_COUNT
 };
 
 // The registry name of a PanelValue.
-const char *PanelValueName(int value);
+static inline const char *PanelValueName(int value)
+{
+    switch (value) {
+    case PANEL_RECONNECT: return VALUE_RECONNECT;
+    case PANEL_SMOOTHING: return VALUE_SMOOTHING;
+    case PANEL_STEADY_CLICKS: return VALUE_STEADY_CLICKS;
+    }
+    return StoredValues[value].Name;
+}
 
 // The four working-area fields, in the order of their values.
 enum PanelAreaField { AREA_START_X, AREA_START_Y, AREA_END_X, AREA_END_Y, AREA_FIELD_COUNT };
@@ -56,6 +66,8 @@ struct PanelShown {
     int WholeTablet;     // 1 whole tablet, 0 the fields below
     char Area[AREA_FIELD_COUNT][AREA_TEXT_SIZE];
     int Reconnect;       // 1: keep running while the tablet is unplugged
+    int Smoothing;       // the steadiness slider, 0..SMOOTHING_MAX
+    int SteadyClicks;    // 1: steady clicks
 };
 
 struct TabletMaxima {

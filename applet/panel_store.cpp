@@ -6,11 +6,6 @@
 
 PanelStateRecord Panel;
 
-const char *PanelValueName(int value)
-{
-    return value < STORED_VALUE_COUNT ? StoredValues[value].Name : VALUE_RECONNECT;
-}
-
 // How long a running program may take over a reload before it is given up.
 #define RELOAD_TIMEOUT_MS 5000
 // A value is put back only when it is no longer than this.

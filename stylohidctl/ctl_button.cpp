@@ -32,18 +32,9 @@ int RunButton(int argc, char **argv)
                            "status shows it, with - for a space (left-click, scroll)");
     const char *value = second ? VALUE_BUTTON2 : VALUE_BUTTON1;
     DWORD code = (DWORD)ActionNames[row].Code;
-    HKEY key;
-    LONG status = RegCreateKeyExA(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH, 0, NULL,
-                                  REG_OPTION_NON_VOLATILE, SETTINGS_WRITE_ACCESS, NULL,
-                                  &key, NULL);
-    if (status == ERROR_SUCCESS) {
-        status = RegSetValueExA(key, value, 0, REG_DWORD, (const BYTE *)&code,
-                                sizeof code);
-        RegCloseKey(key);
-    }
-    if (status != ERROR_SUCCESS)
-        return ReportFailure(EXIT_FAILED, "could not store the button's action",
-                             (DWORD)status);
+    int result = StoreSettingNumber(value, code, "could not store the button's action");
+    if (result != EXIT_DONE)
+        return result;
     printf("Button %s: %s (%lu) stored\n", second ? "2" : "1", ActionNames[row].Name,
            (unsigned long)code);
     // A running program takes it up at once; one that starts later reads it.

@@ -49,6 +49,11 @@ void PrintScreenChoice(HKEY key);
 
 // ctl_button.cpp
 int RunButton(int argc, char **argv);
+// ctl_steady.cpp
+int RunSmoothing(int argc, char **argv);
+int RunSteadyClicks(int argc, char **argv);
+// The "Smoothing:" and "Steady clicks:" lines of status, from the open key.
+void PrintSteadinessStatus(HKEY key);
 
 // ctl_profile.cpp
 int RunProfile(int argc, char **argv);

@@ -23,6 +23,10 @@ bool SendToProgram(const RunningProgram &program, UINT message, WPARAM wParam,
 // reach it reported.
 int TellRunningProgram(UINT message);
 
+// Stores number as the settings key's REG_DWORD name: EXIT_DONE, or the
+// failure reported as what could not be done.
+int StoreSettingNumber(const char *name, DWORD number, const char *what);
+
 // The ids of the processes that run the program's file, in every session
 // (a window is found only on this desktop); up to max of them, the count
 // returned.

@@ -48,6 +48,22 @@ int TellRunningProgram(UINT message)
     return EXIT_DONE;
 }
 
+int StoreSettingNumber(const char *name, DWORD number, const char *what)
+{
+    HKEY key;
+    LONG status = RegCreateKeyExA(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH, 0, NULL,
+                                  REG_OPTION_NON_VOLATILE, SETTINGS_WRITE_ACCESS, NULL,
+                                  &key, NULL);
+    if (status == ERROR_SUCCESS) {
+        status = RegSetValueExA(key, name, 0, REG_DWORD, (const BYTE *)&number,
+                                sizeof number);
+        RegCloseKey(key);
+    }
+    if (status != ERROR_SUCCESS)
+        return ReportFailure(EXIT_FAILED, what, (DWORD)status);
+    return EXIT_DONE;
+}
+
 static int RunSimpleCommand(int argc, char **argv, UINT message, WPARAM wParam)
 {
     if (argc != 1) {

@@ -146,6 +146,7 @@ int RunStatus(int argc, char **argv)
     static const StatusRow reconnect = {"Tablet unplugged", KIND_RECONNECT};
     PrintValue(key, reconnect, VALUE_RECONNECT);
     PrintScreenChoice(key);
+    PrintSteadinessStatus(key);
     RegCloseKey(key);
     return EXIT_DONE;
 }

@@ -2,6 +2,7 @@
 #include "input/button_actions.h"
 #include "input/pen_scroll.h"
 #include "input/screen_mapping.h"
+#include "input/steady_clicks.h"
 #include "os/os.h"
 #include "settings/settings_store.h"
 #include "shared/stored_values.h"
@@ -39,14 +40,34 @@ int CompressDisplacement(int displacement)
 
 namespace {
 
+// Absolute mode's smoothing strength: 0 off, larger numbers as the largest.
+int SmoothingStrength(LONG stored)
+{
+    return (DWORD)stored > SMOOTHING_MAX ? SMOOTHING_MAX : (int)stored;
+}
+
 void MovePointer(int x, int y)
 {
-    if (x == PEN_NO_POSITION || y == PEN_NO_POSITION)
-        return;
     LockSettings();
     LONG absolute = TabletSettings.AbsoluteMode;
     ScreenMapping screen = ScreenTarget;
+    int strength = SmoothingStrength(TabletSettings.Smoothing);
+    bool steadyClicks = TabletSettings.SteadyClicks != 0;
     UnlockSettings();
+    bool steady = absolute && (strength > 0 || steadyClicks);
+    if (!steady || x == PEN_NO_POSITION || y == PEN_NO_POSITION) {
+        SteadyPointer.ClicksOn = steady && steadyClicks;
+        LeaveSteadyPointer();
+    }
+    if (x == PEN_NO_POSITION || y == PEN_NO_POSITION)
+        return;
+    if (steady) {
+        if (MoveSteadyPointer(screen, strength, steadyClicks, x, y))
+            return;
+        // The screen's pixels are not known: the pen goes where it is.
+        SteadyPointer.ClicksOn = false;
+        LeaveSteadyPointer();
+    }
     DWORD flags = MOUSEEVENTF_MOVE;
     if (absolute) {
         flags |= MOUSEEVENTF_ABSOLUTE;
@@ -87,17 +108,21 @@ void TrackPenButton(LONG *down, bool pressed, const SHORT *action,
     *down = pressed ? 1 : 0;
     int code = ReadActionCode(action);
     if (pressed) {
-        if (code == ACTION_SCROLL)
+        if (code == ACTION_SCROLL) {
             BeginPenScroll(scrollHolder, packet);
-        else if (IsMouseActionCode(code))
+        } else if (IsMouseActionCode(code)) {
+            LandSteadyPress();
             PerformMouseAction(code, ACTION_PHASE_PRESS);
-        else
+        } else {
             PerformKeyAction(code);
+        }
         return;
     }
     LeavePenScroll(scrollHolder);
-    if (IsMouseActionCode(code))
+    if (IsMouseActionCode(code)) {
         PerformMouseAction(code, ACTION_PHASE_RELEASE);
+        NoteSteadyRelease();
+    }
 }
 
 }  // namespace

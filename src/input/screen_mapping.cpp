@@ -8,8 +8,15 @@ ScreenMapping PlanScreenMapping(const ScreenLayout &layout, const char *choice)
     ScreenMapping mapping;
     ZeroMemory(&mapping, sizeof mapping);
     int target = FindChosenScreen(layout, choice);
-    if (target == SCREEN_TARGET_MAIN)
+    if (target == SCREEN_TARGET_MAIN) {
+        // The position goes out as it is; the size serves the steady pointer.
+        if (layout.Count > 0) {
+            const RECT &main = layout.Screens[0].Rect;
+            mapping.Width = mapping.DeskWidth = main.right - main.left;
+            mapping.Height = mapping.DeskHeight = main.bottom - main.top;
+        }
         return mapping;
+    }
     RECT desk = ScreenLayoutBounds(layout);
     RECT screen = target == SCREEN_TARGET_ALL ? desk : layout.Screens[target].Rect;
     mapping.OverDesktop = true;
@@ -31,7 +38,13 @@ LONG MapPenAxis(LONG pen, LONG first, LONG size, LONG deskSize)
         pen = 65535;
     if (deskSize <= 0)
         return pen;
-    LONGLONG pixel = first + ((LONGLONG)pen * size >> 16);
+    return NormalisePixel(first + ((LONGLONG)pen * size >> 16), deskSize);
+}
+
+LONG NormalisePixel(LONGLONG pixel, LONG deskSize)
+{
+    if (deskSize <= 0)
+        return 0;
     // The smallest normalised value whose pixel (value * deskSize / 65536,
     // cut or rounded) is this one: it lies at most deskSize / 65536 of a
     // pixel past the pixel's start, so both ways of converting back agree.

@@ -11,8 +11,10 @@
 struct ScreenMapping {
     bool OverDesktop;        // false: the position goes out unchanged (main screen)
     LONG Left, Top;          // the screen's first pixel, from the desktop's corner
-    LONG Width, Height;      // the screen's size in pixels
-    LONG DeskWidth, DeskHeight;  // the virtual desktop's size in pixels
+    LONG Width, Height;      // the screen's size in pixels (0: not known)
+    LONG DeskWidth, DeskHeight;  // the virtual desktop's size in pixels; for the
+                                 // main screen, the main screen's, which its
+                                 // normalised coordinates span
 };
 
 // The plan in force, under the settings lock; the main screen at start.
@@ -25,6 +27,8 @@ ScreenMapping PlanScreenMapping(const ScreenLayout &layout, const char *choice);
 // its last, as a normalised desktop coordinate that the system maps back
 // onto that very pixel.
 LONG MapPenAxis(LONG pen, LONG first, LONG size, LONG deskSize);
+// The normalised coordinate that lands on this pixel of the desktop's axis.
+LONG NormalisePixel(LONGLONG pixel, LONG deskSize);
 
 // Reads the monitors and makes ScreenTarget follow them and the stored
 // choice: at the settings load, on a reload and when the display changes.

@@ -85,6 +85,10 @@ bool OsReadWindowProgram(HWND window, char *path, DWORD size);
 
 // Time.
 DWORD OsGetTickCount();
+// The high-resolution counter and its counts per second (fixed while the
+// system runs; at least 1).
+LONGLONG OsReadPerformanceCounter();
+LONGLONG OsReadPerformanceFrequency();
 void OsSleep(DWORD ms);
 DWORD OsWaitForSingleObject(HANDLE handle, DWORD ms);
 UINT_PTR OsSetTimer(HWND window, UINT_PTR id, UINT ms);

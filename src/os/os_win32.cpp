@@ -92,6 +92,19 @@ int OsMessageBox(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
 
 DWORD OsGetTickCount() { return GetTickCount(); }
 
+LONGLONG OsReadPerformanceCounter()
+{
+    LARGE_INTEGER count;
+    return QueryPerformanceCounter(&count) ? count.QuadPart : 0;
+}
+
+LONGLONG OsReadPerformanceFrequency()
+{
+    LARGE_INTEGER frequency;
+    return QueryPerformanceFrequency(&frequency) && frequency.QuadPart > 0
+               ? frequency.QuadPart : 1;
+}
+
 void OsSleep(DWORD ms) { Sleep(ms); }
 
 DWORD OsWaitForSingleObject(HANDLE handle, DWORD ms)

@@ -158,8 +158,10 @@ static void StoreButton2(TabletSettingsState *settings, DWORD number)
     settings->Block.Button2 = (BYTE)number;
 }
 
-// The place of the Screen choice among the setting values.
+// The places of the program settings among the setting values.
 #define SETTING_SCREEN (STORED_VALUE_COUNT + PROGRAM_SCREEN)
+#define SETTING_SMOOTHING (STORED_VALUE_COUNT + PROGRAM_SMOOTHING)
+#define SETTING_STEADY_CLICKS (STORED_VALUE_COUNT + PROGRAM_STEADY_CLICKS)
 
 void ReadSettingValues(HKEY key, SettingValues *values)
 {
@@ -195,6 +197,10 @@ void ApplySettingValues(TabletSettingsState *settings, const SettingValues *valu
         StoreButton2(settings, values->Value[STORED_BUTTON2].Number);
     if (values->Value[SETTING_SCREEN].Present)
         lstrcpynA(settings->Screen, values->Value[SETTING_SCREEN].Text, sizeof settings->Screen);
+    if (values->Value[SETTING_SMOOTHING].Present)
+        settings->Smoothing = (LONG)values->Value[SETTING_SMOOTHING].Number;
+    if (values->Value[SETTING_STEADY_CLICKS].Present)
+        settings->SteadyClicks = (LONG)values->Value[SETTING_STEADY_CLICKS].Number;
 }
 
 TabletSettingsState *LockedMachineSettings()
@@ -277,8 +283,11 @@ void LoadSettings(volatile LONG *loaded)
     } else {
         ReadSettingValues(key, &machine);
         OsRegCloseKey(key);
-        // The machine's Screen, missing, is a choice too: the main screen.
+        // The machine's Screen, missing, is a choice too: the main screen;
+        // so are a missing Smoothing and SteadyClicks: both off (read as 0).
         machine.Value[SETTING_SCREEN].Present = true;
+        machine.Value[SETTING_SMOOTHING].Present = true;
+        machine.Value[SETTING_STEADY_CLICKS].Present = true;
     }
 
     DriverSettingsBlock block;

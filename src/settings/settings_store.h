@@ -16,6 +16,8 @@ struct TabletSettingsState {
     SHORT Button2Action;  // ButtonAction of pen button 2 (status 0x40)
     DriverSettingsBlock Block;
     char Screen[SCREEN_NAME_SIZE];  // the stored Screen choice; "" when missing
+    LONG Smoothing;       // 0 off, 1..SMOOTHING_MAX on (larger numbers as stored)
+    LONG SteadyClicks;    // nonzero: steady clicks on
 };
 
 // The settings in force: the machine settings, or a profile's values laid

@@ -36,6 +36,16 @@
 #define SCREEN_CHOICE_ALL  "all"
 #define SCREEN_NAME_SIZE   32     /* a device name's room, with its end */
 
+/* Absolute mode's pointer smoothing, a REG_DWORD: 0 or missing, off (the
+   pointer goes where the pen is); 1 (lightest) to SMOOTHING_MAX (strongest),
+   on; a larger number counts as SMOOTHING_MAX. */
+#define VALUE_SMOOTHING    "Smoothing"
+#define SMOOTHING_MAX      10
+/* Absolute mode's steady clicks, a REG_DWORD: 0 or missing, off; any other
+   number, on (a press holds the pointer still and lands a second press of a
+   double click where the first landed). */
+#define VALUE_STEADY_CLICKS "SteadyClicks"
+
 /* The sensitivity slider's range, with a tick every SENSITIVITY_TICK_STEP
    positions (the program's dialog and the applet alike). */
 #define SENSITIVITY_MIN 5
@@ -95,11 +105,15 @@ static const StoredValueInfo StoredValues[STORED_VALUE_COUNT] = {
    it into its settings in ApplySettingValues. */
 enum ProgramSettingIndex {
     PROGRAM_SCREEN,
+    PROGRAM_SMOOTHING,
+    PROGRAM_STEADY_CLICKS,
     PROGRAM_SETTING_COUNT
 };
 
 static const StoredValueInfo ProgramSettings[PROGRAM_SETTING_COUNT] = {
     {VALUE_SCREEN, REG_SZ, 0},
+    {VALUE_SMOOTHING, REG_DWORD, 0},
+    {VALUE_STEADY_CLICKS, REG_DWORD, 0},
 };
 
 /* Every value a profile may hold: the ten, then the program settings. */

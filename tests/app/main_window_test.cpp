@@ -162,7 +162,7 @@ TEST_F(MainWindowTest, DisplayChangeLaysTheChosenScreenOutAgain)
         LONG DeskWidth;
     } cases[] = {
         {SCREEN_CHOICE_ALL, true, GetSystemMetrics(SM_CXVIRTUALSCREEN)},
-        {"", false, 0},
+        {"", false, GetSystemMetrics(SM_CXSCREEN)},  // the main screen's own
     };
     for (const auto &c : cases) {
         LockSettings();

@@ -652,7 +652,7 @@ TEST_F(AppletTest, TabVisitsEveryControlInReadingOrderAndKeysWorkAsInAnyDialog)
         const int order[] = {
             IDC_START_PROGRAM, IDC_PROFILE, IDC_PROFILE_NEW, IDC_MODE_RELATIVE, IDC_ORIENT_PORTRAIT, IDC_SENSITIVITY,
             IDC_BUTTON1, IDC_BUTTON2, IDC_RECONNECT, IDC_AREA_PART, IDC_START_X,
-            IDC_START_Y, IDC_END_X, IDC_END_Y, IDC_SCREEN, IDC_MATCH_SCREEN, IDC_DEFAULTS,
+            IDC_START_Y, IDC_END_X, IDC_END_Y, IDC_SMOOTHING, IDC_STEADY_CLICKS, IDC_SCREEN, IDC_MATCH_SCREEN, IDC_DEFAULTS,
             IDOK, IDCANCEL, IDC_APPLY,
             IDC_START_PROGRAM,
         };
@@ -672,13 +672,13 @@ TEST_F(AppletTest, TabVisitsEveryControlInReadingOrderAndKeysWorkAsInAnyDialog)
             if (amp && amp[1] && amp[1] != '&')
                 mnemonics[(char)tolower((unsigned char)amp[1])]++;
         }
-        EXPECT_EQ(21u, mnemonics.size());
+        EXPECT_EQ(23u, mnemonics.size());
         for (const auto &entry : mnemonics)
             EXPECT_EQ(1, entry.second) << "mnemonic " << entry.first;
         const struct { char Letter; int Id; } labels[] = {
             {'x', IDC_START_X}, {'y', IDC_START_Y}, {'d', IDC_END_X}, {'n', IDC_END_Y},
             {'1', IDC_BUTTON1}, {'2', IDC_BUTTON2}, {'s', IDC_SENSITIVITY},
-            {'c', IDC_SCREEN}, {'r', IDC_PROFILE},
+            {'c', IDC_SCREEN}, {'r', IDC_PROFILE}, {'i', IDC_SMOOTHING},
         };
         for (const auto &label : labels) {
             PressAltKey(dialog, label.Letter);

@@ -22,6 +22,7 @@ void ResetFakeClock(DWORD now)
 {
     LockClock();
     FakeClock.Now = (LONG)now;
+    FakeClock.Micros = 0;
     FakeClock.Sleeps.clear();
     FakeClock.Waits.clear();
     FakeClock.WaitsInProgress = 0;
@@ -54,7 +55,21 @@ bool WaitForFakeWaits(size_t count, DWORD timeoutMs)
     }
 }
 
+void AdvanceFakeClockMicros(LONGLONG micros)
+{
+    FakeClock.Micros += micros;
+    AdvanceFakeClock((DWORD)(FakeClock.Micros / 1000));
+    FakeClock.Micros %= 1000;
+}
+
 DWORD OsGetTickCount() { return (DWORD)FakeClock.Now; }
+
+LONGLONG OsReadPerformanceCounter()
+{
+    return (LONGLONG)(DWORD)FakeClock.Now * 1000 + FakeClock.Micros;
+}
+
+LONGLONG OsReadPerformanceFrequency() { return 1000000; }
 
 void OsSleep(DWORD ms)
 {

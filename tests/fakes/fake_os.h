@@ -59,6 +59,8 @@ struct FakeWaitRecord {
 
 struct FakeClockState {
     volatile LONG Now;                  // the simulated tick count
+    LONGLONG Micros;                    // the high-resolution counter's part below Now
+                                        // (counts of a microsecond)
     std::vector<DWORD> Sleeps;          // every OsSleep, in order
     std::vector<FakeWaitRecord> Waits;  // every OsWaitForSingleObject, in order
     volatile LONG WaitsInProgress;      // threads inside a fake wait
@@ -71,6 +73,9 @@ extern FakeClockState FakeClock;
 void ResetFakeClock(DWORD now = 1000);
 // Moves the simulated clock on; timed waits whose time is up then time out.
 void AdvanceFakeClock(DWORD ms);
+// Moves it on by microseconds (UI thread only): the high-resolution counter
+// counts them, the tick count the whole milliseconds they make up.
+void AdvanceFakeClockMicros(LONGLONG micros);
 // Blocks (in real time, at most timeoutMs) until some thread is inside a fake
 // wait and the count of waits begun has reached `count`.
 bool WaitForFakeWaits(size_t count, DWORD timeoutMs = 5000);

@@ -163,6 +163,8 @@ TEST_F(Program, StylohidctlStatusTellsEveryStoredValue)
     StoredSettings stored = {0, 1, 20, 1, 10, 20, 3000, 2000, 10, 300};
     WriteSettings(stored);
     WriteSetting(VALUE_RECONNECT, 1);
+    WriteSetting(VALUE_SMOOTHING, 5);
+    WriteSetting(VALUE_STEADY_CLICKS, 1);
     ASSERT_TRUE(PutTextAndDelete(VALUE_START_Y, "20", VALUE_END_Y));
 
     ToolRun run = Ctl("status");
@@ -182,7 +184,9 @@ TEST_F(Program, StylohidctlStatusTellsEveryStoredValue)
               "Button 1: Ctrl+C (10)\n"
               "Button 2: does nothing (300)\n"
               "Tablet unplugged: keep running and wait for it (1)\n"
-              "Screen: main screen (Screen not set)\n");
+              "Screen: main screen (Screen not set)\n"
+              "Smoothing: 5\n"
+              "Steady clicks: on\n");
 }
 
 TEST_F(Program, StylohidctlCommandsReachTheRunningProgram)
