@@ -228,10 +228,20 @@ ProgramRun StartProgram(DWORD creationFlags)
     STARTUPINFOA startup;
     memset(&startup, 0, sizeof startup);
     startup.cb = sizeof startup;
-    run.Started = CreateProcessA(exe.c_str(), NULL, NULL, NULL, FALSE, creationFlags, NULL,
-                                 folder.c_str(), &startup, &run.Process) != FALSE;
-    if (!run.Started)
-        fprintf(stderr, "starting %s failed: %lu\n", exe.c_str(), GetLastError());
+    // Now and then Wine's CreateProcess fails with ERROR_INTERNAL_ERROR
+    // (seen about the hundredth of two hundred starts in a row, on a quiet
+    // machine too); such a start is said and tried again, twice at most.
+    // Any other failure counts at once.
+    for (int attempt = 0; attempt < 3; attempt++) {
+        run.Started = CreateProcessA(exe.c_str(), NULL, NULL, NULL, FALSE, creationFlags,
+                                     NULL, folder.c_str(), &startup, &run.Process) != FALSE;
+        DWORD error = run.Started ? 0 : GetLastError();
+        if (!run.Started)
+            fprintf(stderr, "starting %s failed: %lu\n", exe.c_str(), error);
+        if (run.Started || error != ERROR_INTERNAL_ERROR)
+            break;
+        Sleep(500);
+    }
     return run;
 }
 
