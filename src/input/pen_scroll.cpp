@@ -21,17 +21,6 @@ LONG HasHorizontalWheel()
     return GetVersionExA(&version) && version.dwMajorVersion >= 6 ? 1 : 0;
 }
 
-// The pixel of a pen position on an axis of `size` pixels, as the system
-// puts the pointer there for the absolute move.
-LONG PenPixel(LONG pen, LONG size)
-{
-    if (pen < 0)
-        pen = 0;
-    if (pen > 65535)
-        pen = 65535;
-    return (LONG)((LONGLONG)pen * size >> 16);
-}
-
 bool IsAbsoluteMode()
 {
     LockSettings();

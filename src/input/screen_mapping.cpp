@@ -29,16 +29,21 @@ ScreenMapping PlanScreenMapping(const ScreenLayout &layout, const char *choice)
     return mapping;
 }
 
-LONG MapPenAxis(LONG pen, LONG first, LONG size, LONG deskSize)
+LONG PenPixel(LONG pen, LONG size)
 {
-    // A position beyond the driver's range stays on this screen's edge.
     if (pen < 0)
         pen = 0;
     if (pen > 65535)
         pen = 65535;
+    return (LONG)((LONGLONG)pen * size >> 16);
+}
+
+LONG MapPenAxis(LONG pen, LONG first, LONG size, LONG deskSize)
+{
+    // A position beyond the driver's range stays on this screen's edge.
     if (deskSize <= 0)
-        return pen;
-    return NormalisePixel(first + ((LONGLONG)pen * size >> 16), deskSize);
+        return pen < 0 ? 0 : pen > 65535 ? 65535 : pen;
+    return NormalisePixel(first + (LONGLONG)PenPixel(pen, size), deskSize);
 }
 
 LONG NormalisePixel(LONGLONG pixel, LONG deskSize)

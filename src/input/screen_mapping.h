@@ -27,6 +27,10 @@ ScreenMapping PlanScreenMapping(const ScreenLayout &layout, const char *choice);
 // its last, as a normalised desktop coordinate that the system maps back
 // onto that very pixel.
 LONG MapPenAxis(LONG pen, LONG first, LONG size, LONG deskSize);
+// The pixel of a pen position on an axis of `size` pixels, counted from the
+// axis's first, where the system puts the pointer for the absolute move; a
+// position beyond the driver's range stays on the edge.
+LONG PenPixel(LONG pen, LONG size);
 // The normalised coordinate that lands on this pixel of the desktop's axis.
 LONG NormalisePixel(LONGLONG pixel, LONG deskSize);
 

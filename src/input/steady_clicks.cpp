@@ -18,14 +18,8 @@ LONG ClampPen(LONG pen)
     return pen < 0 ? 0 : pen > 65535 ? 65535 : pen;
 }
 
-// The pen's position on an axis of `size` pixels, as a pixel (as the system
-// maps it) and as a point between pixels for the smoothing, whose rounding
-// then gives the same pixel for a pen at rest.
-LONG PenPixel(LONG pen, LONG size)
-{
-    return (LONG)((LONGLONG)ClampPen(pen) * size >> 16);
-}
-
+// The pen's position on an axis of `size` pixels as a point between pixels
+// for the smoothing, whose rounding gives PenPixel's pixel for a pen at rest.
 double PenPoint(LONG pen, LONG size)
 {
     return (double)ClampPen(pen) * size / 65536.0 - 0.5;
